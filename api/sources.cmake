@@ -1,0 +1,2 @@
+set(LUMTAR_API_SOURCES
+)

@@ -1,0 +1,149 @@
+// Type detection: which requested code type a text fits first, and the
+// German display names of the types.
+#include "check/detect.h"
+
+#include "check/checkdigit.h"
+#include "lumtar32.h"
+#include "symbols/codabar.h"
+#include "symbols/code39.h"
+
+namespace lumtar {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// What step 1 of detection computes before it looks at the mask.
+struct TextFacts {
+    const char* text;
+    int digits;
+    int length;
+    char copy[20]; // the first 18 characters, always terminated: all the EAN and ISBN rules see
+};
+
+int Fits(int flag, const TextFacts& t)
+{
+    switch (flag) {
+    case BarTypIsbn: return IsIsbnValid(t.copy);
+    case BarTypEan13: return t.digits && IsEanValid(t.copy) && t.length >= 9;
+    case BarTypEan8: return t.digits && IsEanValid(t.copy) && t.length <= 8;
+    case BarTypUpc12: return t.digits && t.length == 11;
+    case BarTypEan5: return t.digits && t.length == 5;
+    case BarTypEan2: return t.digits && t.length == 2;
+    case BarTyp2aus5: return t.digits && t.length > 0 && t.length % 2 == 0;
+    case BarTypCodabar: return IsCodabarValid(t.text);
+    case BarTyp3aus9: return IsCode39Valid(t.text);
+    default: return 0;
+    }
+}
+
+// Display names, searched in this order; the pair with code 0 ends the table and names everything else.
+struct TypeName {
+    unsigned code;
+    const char* name;
+};
+constexpr TypeName BarTypeNames[] = {
+    {256, "3 aus 9"},
+    {64, "2 aus 5"},
+    {4, "EAN 8"},
+    {2, "EAN 13"},
+    {8, "UPC 12"},
+    {1, "ISBN"},
+    {16, "EAN5 Zusatz zu EAN13"},
+    {32, "EAN2 Zusatz zu EAN13"},
+    {128, "Codabar"},
+    {0, "Ung\xFCltig"},
+};
+
+} // namespace
+
+int IsDigitString(const char* text)
+{
+    for (; *text; ++text)
+        if (!IsDigit(*text)) return 0;
+    return 1;
+}
+
+int IsEanValid(const char* text)
+{
+    switch (lstrlenA(text)) {
+    case 7:
+    case 12: return IsDigitString(text);
+    case 8: return IsDigitString(text) && text[7] == '0' + Ean8CheckDigit(text);
+    case 13: return IsDigitString(text) && text[12] == '0' + Ean13CheckDigit(text);
+    default: return 0;
+    }
+}
+
+int IsbnHyphenlessForm(const char* text, char (&form)[20])
+{
+    int n = 0;
+    for (; *text; ++text) {
+        if (*text == '-') continue;
+        if (n == 19) {
+            form[19] = '\0';
+            return -1;
+        }
+        form[n++] = *text;
+    }
+    form[n] = '\0';
+    return n;
+}
+
+int IsIsbnValid(const char* text)
+{
+    char form[20];
+    if (IsbnHyphenlessForm(text, form) != 10) return 0;
+    return form[9] == IsbnCheckChar(form);
+}
+
+int IsCodabarValid(const char* text)
+{
+    const int length = lstrlenA(text);
+    if (length < 3) return 0;
+    if (!IsCodabarStartStop(text[0]) || !IsCodabarStartStop(text[length - 1])) return 0;
+    for (int i = 0; i < length; ++i) {
+        if (CodabarIndex(text[i]) < 0) return 0;
+        if (i != 0 && i != length - 1 && IsCodabarStartStop(text[i])) return 0;
+    }
+    return 1;
+}
+
+int IsCode39Valid(const char* text)
+{
+    for (int i = 0; text[i]; ++i) {
+        if (i == 70) return 0; // 71 or more characters
+        if (Code39Pattern(text[i]) == 0) return 0;
+    }
+    return 1;
+}
+
+} // namespace lumtar
+
+using namespace lumtar;
+
+extern "C" int LUMTAR_CALL BarCodeTyp(const char* text, int types)
+{
+    if (!text) return 0;
+    TextFacts facts{text, IsDigitString(text), lstrlenA(text), {}};
+    lstrcpynA(facts.copy, text, 19);
+
+    switch (types) {
+    case 0: return 0;
+    case BarTypIsbn: case BarTypEan13: case BarTypEan8: case BarTypUpc12: case BarTypEan5:
+    case BarTypEan2: case BarTyp2aus5: case BarTypCodabar: case BarTyp3aus9:
+        return Fits(types, facts) ? types : 0;
+    default:
+        // Several flags, or bits that name no type: lowest flag first; bits from 512 up are ignored.
+        for (int flag = BarTypIsbn; flag <= BarTyp3aus9; flag <<= 1)
+            if ((types & flag) && Fits(flag, facts)) return flag;
+        return 0;
+    }
+}
+
+extern "C" const char* LUMTAR_CALL BarCodeName(int type)
+{
+    const TypeName* entry = BarTypeNames;
+    while (entry->code != static_cast<unsigned>(type) && entry->code != 0)
+        ++entry;
+    return entry->name;
+}

@@ -1,0 +1,5 @@
+set(LUMTAR_CHECK_SOURCES
+  check/checkdigit.cpp
+  check/detect.cpp
+  check/isbn.cpp
+)

@@ -1,0 +1,2 @@
+set(LUMTAR_OUTPUT_SOURCES
+)

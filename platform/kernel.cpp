@@ -1,0 +1,160 @@
+// Memory blocks, files, strings and arithmetic of the native layer, with the
+// results Windows gives for them.
+#include "lumtar32_gdi.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <unistd.h>
+
+namespace {
+
+// A movable global block: the handle points at this header, the bytes follow it.
+struct alignas(16) GlobalBlock {
+    static constexpr uint32_t Magic = 0x474C4F42; // "GLOB"
+    uint32_t magic;
+    UINT flags;
+    int locks;
+    SIZE_T size;
+    unsigned char* bytes() { return reinterpret_cast<unsigned char*>(this + 1); }
+};
+
+GlobalBlock* FromHandle(HGLOBAL mem)
+{
+    auto* block = static_cast<GlobalBlock*>(mem);
+    return block && block->magic == GlobalBlock::Magic ? block : nullptr;
+}
+
+} // namespace
+
+extern "C" {
+
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
+{
+    if (bytes > (SIZE_T(1) << 31)) return nullptr; // no 32-bit program gets more
+    void* raw = std::malloc(sizeof(GlobalBlock) + (bytes ? bytes : 1));
+    if (!raw) return nullptr;
+    auto* block = static_cast<GlobalBlock*>(raw);
+    block->magic = GlobalBlock::Magic;
+    block->flags = flags;
+    block->locks = 0;
+    block->size = bytes;
+    if (flags & GMEM_ZEROINIT) std::memset(block->bytes(), 0, bytes);
+    return block;
+}
+
+LPVOID WINAPI GlobalLock(HGLOBAL mem)
+{
+    GlobalBlock* block = FromHandle(mem);
+    if (!block) return nullptr;
+    ++block->locks;
+    return block->bytes();
+}
+
+BOOL WINAPI GlobalUnlock(HGLOBAL mem)
+{
+    GlobalBlock* block = FromHandle(mem);
+    if (!block || block->locks == 0) return FALSE;
+    return --block->locks != 0;
+}
+
+SIZE_T WINAPI GlobalSize(HGLOBAL mem)
+{
+    GlobalBlock* block = FromHandle(mem);
+    return block ? block->size : 0;
+}
+
+HGLOBAL WINAPI GlobalFree(HGLOBAL mem)
+{
+    GlobalBlock* block = FromHandle(mem);
+    if (!block) return mem; // failure: the handle comes back
+    block->magic = 0;
+    std::free(block);
+    return nullptr;
+}
+
+HFILE WINAPI _lcreat(LPCSTR path, int attribute)
+{
+    if (!path || !*path) return HFILE_ERROR;
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, (attribute & 1) ? 0444 : 0666);
+    return fd < 0 ? HFILE_ERROR : fd;
+}
+
+UINT WINAPI _lwrite(HFILE file, LPCCH buffer, UINT count)
+{
+    if (file < 0 || (!buffer && count)) return static_cast<UINT>(HFILE_ERROR);
+    UINT done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(file, buffer + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return done ? done : static_cast<UINT>(HFILE_ERROR);
+        }
+        if (n == 0) break;
+        done += static_cast<UINT>(n);
+    }
+    return done;
+}
+
+HFILE WINAPI _lclose(HFILE file)
+{
+    if (file < 0) return HFILE_ERROR;
+    return ::close(file) == 0 ? 0 : HFILE_ERROR;
+}
+
+// a * b / c with the 64-bit product, halves rounded away from zero; -1 for a
+// zero divisor or a result outside the 32-bit range.
+int WINAPI MulDiv(int number, int numerator, int denominator)
+{
+    if (denominator == 0) return -1;
+    long long product = static_cast<long long>(number) * numerator;
+    long long divisor = denominator;
+    if (divisor < 0) {
+        product = -product;
+        divisor = -divisor;
+    }
+    const long long result = (product >= 0 ? product + divisor / 2 : product - divisor / 2) / divisor;
+    if (result > INT_MAX || result < -INT_MAX) return -1;
+    return static_cast<int>(result);
+}
+
+LPSTR WINAPI lstrcpynA(LPSTR dest, LPCSTR src, int max)
+{
+    if (!dest || max <= 0) return dest;
+    int i = 0;
+    if (src)
+        for (; i < max - 1 && src[i]; ++i) dest[i] = src[i];
+    dest[i] = '\0';
+    return dest;
+}
+
+LPSTR WINAPI lstrcpyA(LPSTR dest, LPCSTR src)
+{
+    if (!dest || !src) return nullptr;
+    return std::strcpy(dest, src);
+}
+
+int WINAPI lstrlenA(LPCSTR text)
+{
+    return text ? static_cast<int>(std::strlen(text)) : 0;
+}
+
+// The conversions the library uses (%c, %s with width and precision, %d, %u,
+// %x) mean the same in wsprintfA and in C; the output is limited to 1024 bytes, terminator included,
+// as in wsprintfA.
+int wsprintfA(LPSTR out, LPCSTR format, ...)
+{
+    if (!out || !format) return 0;
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(out, 1024, format, args);
+    va_end(args);
+    return n < 0 ? 0 : (n > 1023 ? 1023 : n);
+}
+
+} // extern "C"

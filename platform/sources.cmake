@@ -1,0 +1,3 @@
+set(LUMTAR_PLATFORM_SOURCES
+  platform/kernel.cpp
+)
