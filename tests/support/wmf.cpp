@@ -12,22 +12,22 @@ uint32_t Dword(const std::vector<uint8_t>& b, std::size_t at) { return Word(b, a
 const char* Name(uint16_t function)
 {
     switch (function) {
-    case EOF_: return "EOF";
-    case SETBKMODE: return "SETBKMODE";
-    case SETMAPMODE: return "SETMAPMODE";
-    case SETTEXTALIGN: return "SETTEXTALIGN";
-    case SELECTOBJECT: return "SELECTOBJECT";
-    case DELETEOBJECT: return "DELETEOBJECT";
-    case SETTEXTCOLOR: return "SETTEXTCOLOR";
-    case SETBKCOLOR: return "SETBKCOLOR";
-    case SETWINDOWORG: return "SETWINDOWORG";
-    case SETWINDOWEXT: return "SETWINDOWEXT";
-    case CREATEPENINDIRECT: return "CREATEPENINDIRECT";
-    case CREATEFONTINDIRECT: return "CREATEFONTINDIRECT";
-    case CREATEBRUSHINDIRECT: return "CREATEBRUSHINDIRECT";
-    case RECTANGLE: return "RECTANGLE";
-    case TEXTOUT: return "TEXTOUT";
-    case EXTTEXTOUT: return "EXTTEXTOUT";
+    case Meta_EOF: return "EOF";
+    case Meta_SETBKMODE: return "SETBKMODE";
+    case Meta_SETMAPMODE: return "SETMAPMODE";
+    case Meta_SETTEXTALIGN: return "SETTEXTALIGN";
+    case Meta_SELECTOBJECT: return "SELECTOBJECT";
+    case Meta_DELETEOBJECT: return "DELETEOBJECT";
+    case Meta_SETTEXTCOLOR: return "SETTEXTCOLOR";
+    case Meta_SETBKCOLOR: return "SETBKCOLOR";
+    case Meta_SETWINDOWORG: return "SETWINDOWORG";
+    case Meta_SETWINDOWEXT: return "SETWINDOWEXT";
+    case Meta_CREATEPENINDIRECT: return "CREATEPENINDIRECT";
+    case Meta_CREATEFONTINDIRECT: return "CREATEFONTINDIRECT";
+    case Meta_CREATEBRUSHINDIRECT: return "CREATEBRUSHINDIRECT";
+    case Meta_RECTANGLE: return "RECTANGLE";
+    case Meta_TEXTOUT: return "TEXTOUT";
+    case Meta_EXTTEXTOUT: return "EXTTEXTOUT";
     default: return nullptr;
     }
 }
@@ -77,9 +77,9 @@ Metafile Parse(const std::vector<uint8_t>& bytes)
         for (std::size_t i = 0; i < r.size - 3; ++i) r.params.push_back(Word(bytes, at + 6 + 2 * i));
         at += 2 * std::size_t(r.size);
         m.records.push_back(r);
-        if (r.function == EOF_) break;
+        if (r.function == Meta_EOF) break;
     }
-    if (m.records.empty() || m.records.back().function != EOF_) m.error = "no EOF record";
+    if (m.records.empty() || m.records.back().function != Meta_EOF) m.error = "no EOF record";
     return m;
 }
 
@@ -99,11 +99,11 @@ Metafile CloseAndParse(HDC recording)
     return Parse(bytes);
 }
 
-bool IsRectangle(const Record& r) { return r.function == RECTANGLE && r.params.size() >= 4; }
+bool IsRectangle(const Record& r) { return r.function == Meta_RECTANGLE && r.params.size() >= 4; }
 
 Rect AsRectangle(const Record& r) { return {r.p(3), r.p(2), r.p(1), r.p(0)}; }
 
-bool IsText(const Record& r) { return r.function == TEXTOUT || r.function == EXTTEXTOUT; }
+bool IsText(const Record& r) { return r.function == Meta_TEXTOUT || r.function == Meta_EXTTEXTOUT; }
 
 Text AsText(const Record& r)
 {
@@ -113,7 +113,7 @@ Text AsText(const Record& r)
     };
     Text t{};
     std::string chars;
-    if (r.function == TEXTOUT) {
+    if (r.function == Meta_TEXTOUT) {
         // count, string (padded to words), y, x
         const std::size_t count = r.params.at(0);
         for (std::size_t i = 0; i < count; ++i) chars += charAt(i, 1);
@@ -178,7 +178,7 @@ std::vector<unsigned> TextAligns(const Metafile& m)
 {
     std::vector<unsigned> out;
     for (const auto& r : m.records)
-        if (r.function == SETTEXTALIGN && !r.params.empty()) out.push_back(r.params[0]);
+        if (r.function == Meta_SETTEXTALIGN && !r.params.empty()) out.push_back(r.params[0]);
     return out;
 }
 
@@ -196,7 +196,7 @@ std::string Describe(const Record& r)
     } else if (IsText(r)) {
         const Text t = AsText(r);
         s << ' ' << t.x << ' ' << t.y << " \"" << t.chars << '"';
-    } else if (r.function == CREATEFONTINDIRECT) {
+    } else if (r.function == Meta_CREATEFONTINDIRECT) {
         const Font f = AsFont(r);
         s << " height " << f.height << " escapement " << f.escapement << " weight " << f.weight << " \"" << f.face << '"';
     } else {
