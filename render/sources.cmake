@@ -1,2 +1,4 @@
 set(LUMTAR_RENDER_SOURCES
+  render/frame.cpp
+  render/rotation.cpp
 )

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "lumtar32_gdi.h"
+
 namespace lumtar {
 
 // A character's index is its position here; upper and lower case start/stop
@@ -44,5 +46,12 @@ inline int CodabarIndex(char c)
 }
 
 inline bool IsCodabarStartStop(char c) { return c != '\0' && std::strchr(CodabarStartStop, c) != nullptr; }
+
+// Width of the text in units: 8 plus the number of wide elements per
+// character, the gap after the last one included.
+int CodabarUnitCount(const char* text);
+
+// text: start letter, data, stop letter, all drawn as given. Returns 1.
+int DrawCodabar(HDC hdc, const char* text, const RECT* rect, int textHeight);
 
 } // namespace lumtar

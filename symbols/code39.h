@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "lumtar32_gdi.h"
+
 namespace lumtar {
 
 // Nine elements per character, bit 8 first: bar, space, bar, ... bar; 1 = wide.
@@ -44,5 +46,14 @@ constexpr int32_t Code39Pattern(char c)
     const signed char code = static_cast<signed char>(c);
     return code >= 32 && code <= 90 ? Code39Patterns[code] : 0;
 }
+
+// Nine elements of pattern (bit 8 first, bar first, 1 = wide) and the narrow
+// gap after them, from x. Returns the width written.
+int DrawCode39Char(HDC hdc, int32_t pattern, const RECT* rect, int textHeight, int x, int narrow, int wide);
+
+// Start/stop, the characters of text each shown below its bars, start/stop.
+// Returns 1, or 0 without drawing when narrow or wide is negative or the
+// symbol's width in steps does not fit 32 bits.
+int DrawCode39(HDC hdc, const char* text, const RECT* rect, int textHeight, int narrow, int wide);
 
 } // namespace lumtar

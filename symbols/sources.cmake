@@ -1,2 +1,10 @@
 set(LUMTAR_SYMBOLS_SOURCES
+  symbols/addon.cpp
+  symbols/codabar.cpp
+  symbols/code39.cpp
+  symbols/ean13.cpp
+  symbols/ean8.cpp
+  symbols/ean_modules.cpp
+  symbols/interleaved2of5.cpp
+  symbols/upca.cpp
 )

@@ -1,0 +1,45 @@
+// Code 39: start/stop "*", the text's characters, start/stop; nine elements
+// per character and a narrow gap after each.
+#include "symbols/code39.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "render/rotation.h"
+#include "symbols/interleaved2of5.h"
+
+namespace lumtar {
+
+int DrawCode39Char(HDC hdc, int32_t pattern, const RECT* rect, int textHeight, int x, int narrow, int wide)
+{
+    int written = 0;
+    for (int bit = 8; bit >= 0; --bit) {
+        const int bar = bit % 2 == 0; // bit 8 bar, bit 7 space, ... bit 0 bar
+        written += DrawElement(hdc, (pattern >> bit) & 1 ? wide : narrow, bar, rect, textHeight, x + written);
+    }
+    written += DrawElement(hdc, narrow, 0, rect, textHeight, x + written); // gap
+    return written;
+}
+
+int DrawCode39(HDC hdc, const char* text, const RECT* rect, int textHeight, int narrow, int wide)
+{
+    const int n = lstrlenA(text);
+    if (narrow < 0 || wide < 0) return 0;
+    // n + 2 characters of 3 wide and 6 narrow elements, n + 1 gaps between them.
+    const long long steps = (3LL * n + 6) * wide + (7LL * n + 13) * narrow;
+    if (steps > INT_MAX) return 0;
+    UnitWidth = std::abs(rect->right - rect->left) / static_cast<int>(steps);
+    if (UnitWidth == 0) UnitWidth = 1; // wider than the rectangle rather than invisible
+
+    int x = rect->left;
+    x += DrawCode39Char(hdc, Code39StartStop, rect, textHeight, x, narrow, wide);
+    for (int i = 0; i < n; ++i) {
+        if (textHeight != 0) DrawBarText(hdc, x, rect->bottom - textHeight, text + i, 1);
+        // A character without a pattern (none passes detection) is nine narrow elements.
+        x += DrawCode39Char(hdc, Code39Pattern(text[i]), rect, textHeight, x, narrow, wide);
+    }
+    DrawCode39Char(hdc, Code39StartStop, rect, textHeight, x, narrow, wide);
+    return 1;
+}
+
+} // namespace lumtar
