@@ -28,6 +28,8 @@ void RasterSetPixel(Raster& raster, int x, int y, bool white);
 
 // Pixels left .. right-1 and top .. bottom-1, clipped; nothing when empty.
 // FillRect does not normalise reversed corners; Rectangle does (see below).
+// Reversed corners cover what GDI covers for them: right+1 .. left (and
+// bottom+1 .. top), the pixels one further along than a normalised rectangle.
 void RasterFill(Raster& raster, int left, int top, int right, int bottom, bool white);
 
 // Rectangle() with a one-pixel pen and a solid brush: corners normalised,
@@ -47,5 +49,14 @@ struct TextStyle {
 // Draws count code page 1252 characters with their reference point at (x, y);
 // escapement in tenths of a degree turns the line (900: running upwards).
 void RasterText(Raster& raster, const TextStyle& style, int x, int y, const char* chars, int count);
+
+// What RasterText covers with the background, before the turn: the advance
+// width of the characters and the font's cell above and below the baseline.
+struct TextExtent {
+    int width = 0;
+    int ascent = 0;
+    int descent = 0;
+};
+TextExtent RasterTextExtent(const LOGFONTA* font, const char* chars, int count);
 
 } // namespace lumtar::platform
