@@ -1,2 +1,5 @@
 set(LUMTAR_OUTPUT_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/wmf.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bmp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/clipboard.cpp
 )
