@@ -3,28 +3,10 @@
 #include <cstdint>
 
 #include "lumtar32.h"
-#include "output/le.h"
+#include "output/headers.h"
 
 namespace lumtar {
 namespace {
-
-constexpr int PlaceableHeaderSize = 22;
-constexpr uint32_t PlaceableKey = 0x9AC6CDD7;
-constexpr int UnitsPerInch = 2540; // hundredths of a millimetre
-
-// Key, handle 0, bounding box (0, 0, width, height) in their low 16 bits,
-// units per inch, reserved 0, and the XOR of the ten words before the checksum.
-void BuildPlaceableHeader(uint8_t (&header)[PlaceableHeaderSize], int width, int height)
-{
-    for (auto& b : header) b = 0;
-    PutDword(header + 0, PlaceableKey);
-    PutWord(header + 10, static_cast<uint32_t>(width));
-    PutWord(header + 12, static_cast<uint32_t>(height));
-    PutWord(header + 14, UnitsPerInch);
-    uint16_t checksum = 0;
-    for (int at = 0; at < 20; at += 2) checksum ^= GetWord(header + at);
-    PutWord(header + 20, checksum);
-}
 
 // width - 100 without signed overflow for the extremes nobody should pass.
 int Less(int value, int amount) { return static_cast<int>(static_cast<uint32_t>(value) - static_cast<uint32_t>(amount)); }
@@ -74,7 +56,7 @@ extern "C" int LUMTAR_CALL BarToWmf(const char* path, const char* text, const LO
     const SIZE_T blockSize = GlobalSize(block);
 
     uint8_t header[PlaceableHeaderSize];
-    BuildPlaceableHeader(header, width, height);
+    PutPlaceableHeader(header, width, height);
 
     int result = BarOk;
     if (!drawn) {

@@ -1,0 +1,96 @@
+// The file headers that lumtar32 writes, field by field in little-endian
+// order, so that neither the host's byte order nor structure packing ever
+// reaches a file. Shared by the file outputs and the lumtar tool.
+#pragma once
+
+#include <cstdint>
+
+namespace lumtar {
+
+inline void PutWord(uint8_t* at, uint32_t value)
+{
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+inline void PutDword(uint8_t* at, uint32_t value)
+{
+    PutWord(at, value);
+    PutWord(at + 2, value >> 16);
+}
+
+inline uint16_t GetWord(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+
+// ------------------------------------------------ placeable metafile header
+
+constexpr int PlaceableHeaderSize = 22;
+constexpr uint32_t PlaceableKey = 0x9AC6CDD7;
+constexpr int PlaceableUnitsPerInch = 2540; // hundredths of a millimetre
+
+// Key, handle 0, bounding box (0, 0, width, height) in their low 16 bits, units
+// per inch, reserved 0, and the XOR of the ten words before the checksum.
+inline void PutPlaceableHeader(uint8_t* header, int width, int height)
+{
+    for (int i = 0; i < PlaceableHeaderSize; ++i) header[i] = 0;
+    PutDword(header + 0, PlaceableKey);
+    PutWord(header + 10, static_cast<uint32_t>(width));
+    PutWord(header + 12, static_cast<uint32_t>(height));
+    PutWord(header + 14, PlaceableUnitsPerInch);
+    uint16_t checksum = 0;
+    for (int at = 0; at < 20; at += 2) checksum ^= GetWord(header + at);
+    PutWord(header + 20, checksum);
+}
+
+// ------------------------------------------------- monochrome bitmap headers
+
+constexpr int BmpFileHeaderSize = 14;
+constexpr int BmpInfoHeaderSize = 40;
+constexpr int BmpPaletteSize = 2 * 4;
+constexpr int BmpInfoSize = BmpInfoHeaderSize + BmpPaletteSize;  // 48: what follows the file header up to the rows
+constexpr int BmpBitsOffset = BmpFileHeaderSize + BmpInfoSize;    // 62
+constexpr int64_t HundredthsPerMetre = 100000;
+
+// Rows are padded to whole 32-bit words.
+inline int64_t BmpStride(int pixelWidth) { return (int64_t{pixelWidth} + 31) / 32 * 4; }
+
+// Pixels per metre for a printed size in 0.01 mm, from the 64-bit product: 0
+// when no physical size is known, the largest field value when the quotient
+// does not fit the field.
+inline int32_t PixelsPerMetre(int pixels, int hundredths)
+{
+    if (hundredths <= 0) return 0;
+    const int64_t ppm = int64_t{pixels} * HundredthsPerMetre / hundredths;
+    return ppm > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ppm);
+}
+
+// "BM", file size, two reserved words, offset of the rows.
+inline void PutBmpFileHeader(uint8_t* header, uint32_t imageSize)
+{
+    for (int i = 0; i < BmpFileHeaderSize; ++i) header[i] = 0;
+    header[0] = 'B';
+    header[1] = 'M';
+    PutDword(header + 2, BmpBitsOffset + imageSize);
+    PutDword(header + 10, BmpBitsOffset);
+}
+
+// Info header and palette as they go into the file behind the file header.
+// Only the non-zero fields are set: `at` holds BmpInfoSize zero bytes.
+inline void PutBmpInfo(uint8_t* at, int pixelWidth, int pixelHeight, uint32_t imageSize, int physWidth, int physHeight)
+{
+    PutDword(at + 0, BmpInfoHeaderSize);
+    PutDword(at + 4, static_cast<uint32_t>(pixelWidth));
+    PutDword(at + 8, static_cast<uint32_t>(pixelHeight)); // positive: bottom row first
+    PutWord(at + 12, 1);                                   // planes
+    PutWord(at + 14, 1);                                   // bits per pixel
+    PutDword(at + 20, imageSize);                          // compression 0 (BI_RGB) before it
+    PutDword(at + 24, static_cast<uint32_t>(PixelsPerMetre(pixelWidth, physWidth)));
+    PutDword(at + 28, static_cast<uint32_t>(PixelsPerMetre(pixelHeight, physHeight)));
+    PutDword(at + 32, 2); // colours used
+    PutDword(at + 36, 2); // colours important
+    // Palette entry 0 stays black (0, 0, 0, 0); entry 1 is white.
+    at[44] = 255; // blue
+    at[45] = 255; // green
+    at[46] = 255; // red
+}
+
+} // namespace lumtar
