@@ -104,6 +104,7 @@ void RasterRectangle(Raster& raster, int left, int top, int right, int bottom, b
     long long l = std::min(left, right), r = std::max(left, right);
     long long t = std::min(top, bottom), b = std::max(top, bottom);
     if (l == r || t == b) return;
+    if (r - l == 1 && b - t == 1) return; // a closed outline of no length paints nothing
     // The outline is the outermost ring of pixels; a rectangle one or two
     // pixels across is all outline.
     FillSpans(raster, Clip(l, r, raster.width), Clip(t, b, raster.height), penWhite);

@@ -33,7 +33,8 @@ void RasterSetPixel(Raster& raster, int x, int y, bool white);
 void RasterFill(Raster& raster, int left, int top, int right, int bottom, bool white);
 
 // Rectangle() with a one-pixel pen and a solid brush: corners normalised,
-// then the outline in the pen's colour and the inside in the brush's.
+// then the outline in the pen's colour and the inside in the brush's. As in
+// GDI, a rectangle of a single pixel paints nothing.
 void RasterRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite);
 
 // What TextOutA needs besides the characters: the selected font and the DC's

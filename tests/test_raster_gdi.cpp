@@ -178,12 +178,13 @@ struct BarCase {
 };
 
 // The painted pixels of a bar: its corners put in order, then left .. right-1
-// by top .. bottom-1, clipped to the bitmap.
+// by top .. bottom-1, clipped to the bitmap; a lone pixel is not painted.
 std::string ExpectedBar(int width, int height, const BarCase& c)
 {
     int l = std::min(c.left, c.right), r = std::max(c.left, c.right);
     int t = std::min(c.top, c.bottom), b = std::max(c.top, c.bottom);
     std::vector<std::vector<bool>> pixels(height, std::vector<bool>(width, true));
+    if (r - l == 1 && b - t == 1) return Picture(pixels); // a single pixel paints nothing
     for (int y = std::max(t, 0); y < std::min(b, height); ++y)
         for (int x = std::max(l, 0); x < std::min(r, width); ++x) pixels[y][x] = false;
     return Picture(pixels);
@@ -199,6 +200,8 @@ TEST(RasterGdi, BarsArePaintedPixelForPixel)
         {"one pixel high", 2, 4, 30, 5},
         {"reversed horizontally", 9, 2, 3, 7},
         {"reversed both ways", 9, 7, 3, 2},
+        {"a single pixel", 4, 1, 5, 2},
+        {"a single pixel, reversed", 5, 2, 4, 1},
         {"empty: no width", 4, 1, 4, 8},
         {"empty: no height", 1, 3, 20, 3},
         {"over the top left corner", -5, -4, 4, 3},
