@@ -225,29 +225,6 @@ TEST(Layout, CheckDigitAlwaysComputed)
     }
 }
 
-TEST(Layout, ParityIndices)
-{
-    struct Index {
-        const char* text;
-        int (*index)(const char*);
-        int expected;
-    };
-    const Index cases[] = {
-        {"52495", Ean5ParityIndex, 1}, {"00006", Ean5ParityIndex, 8}, {"00003", Ean5ParityIndex, 9},
-        {"00", Ean2ParityIndex, 0},    {"01", Ean2ParityIndex, 1},    {"34", Ean2ParityIndex, 2},
-        {"99", Ean2ParityIndex, 3},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.index(c.text), c.expected) << c.text;
-}
-
-// Units per text: 8 plus the wide elements of every character.
-TEST(Layout, CodabarUnitCount)
-{
-    EXPECT_EQ(CodabarUnitCount("A1B"), 32);
-    EXPECT_EQ(CodabarUnitCount("a1b"), 32);
-    EXPECT_EQ(CodabarUnitCount("C-$:/.+D"), 86);
-}
-
 // Module writers: one rectangle per run for EAN, one per dark module for UPC-A.
 TEST(Layout, ModuleWriters)
 {
