@@ -153,6 +153,7 @@ typedef struct tagBITMAPINFO {
 
 /* Mapping modes */
 #define MM_TEXT 1
+#define MM_ISOTROPIC 7
 #define MM_ANISOTROPIC 8
 
 /* Text alignment */
@@ -164,6 +165,11 @@ typedef struct tagBITMAPINFO {
 #define TA_TOP 0
 #define TA_BOTTOM 8
 #define TA_BASELINE 24
+
+/* Raster operations of PatBlt */
+#define PATCOPY 0x00F00021u
+#define BLACKNESS 0x00000042u
+#define WHITENESS 0x00FF0062u
 
 /* Background modes */
 #define TRANSPARENT 1
@@ -213,11 +219,14 @@ LUMTAR_GDI_API int WINAPI SetBkMode(HDC hdc, int mode);
 LUMTAR_GDI_API int WINAPI SetMapMode(HDC hdc, int mode);
 LUMTAR_GDI_API BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE old);
 LUMTAR_GDI_API BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old);
+LUMTAR_GDI_API BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE old);
+LUMTAR_GDI_API BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old);
 
 /* Drawing */
 LUMTAR_GDI_API BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
 LUMTAR_GDI_API int WINAPI FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
 LUMTAR_GDI_API BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom);
+LUMTAR_GDI_API BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop);
 LUMTAR_GDI_API BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR chars, int count);
 
 /* Metafiles */

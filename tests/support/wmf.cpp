@@ -22,6 +22,9 @@ const char* Name(uint16_t function)
     case Meta_SETBKCOLOR: return "SETBKCOLOR";
     case Meta_SETWINDOWORG: return "SETWINDOWORG";
     case Meta_SETWINDOWEXT: return "SETWINDOWEXT";
+    case Meta_SETVIEWPORTORG: return "SETVIEWPORTORG";
+    case Meta_SETVIEWPORTEXT: return "SETVIEWPORTEXT";
+    case Meta_PATBLT: return "PATBLT";
     case Meta_CREATEPENINDIRECT: return "CREATEPENINDIRECT";
     case Meta_CREATEFONTINDIRECT: return "CREATEFONTINDIRECT";
     case Meta_CREATEBRUSHINDIRECT: return "CREATEBRUSHINDIRECT";
@@ -46,6 +49,72 @@ std::string Bytes(const Record& r)
         put(static_cast<uint8_t>(p >> 8));
     }
     return s;
+}
+
+// Text for comments and messages: bytes outside printable ASCII as \xNN, so a
+// code page 1252 character stays readable and the source stays ASCII.
+std::string Printable(const std::string& text)
+{
+    std::string s;
+    char buf[8];
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            s += static_cast<char>(c);
+        } else {
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            s += buf;
+        }
+    }
+    return s;
+}
+
+// Readable parameters of the records whose words are not plain numbers in
+// reversed order: colours, object-table indices, points and the PATBLT fields.
+bool Detail(std::ostringstream& s, const Record& r)
+{
+    const auto& p = r.params;
+    char buf[64];
+    auto dword = [&](std::size_t i) { return p.at(i) | static_cast<uint32_t>(p.at(i + 1)) << 16; };
+    switch (r.function) {
+    case Meta_SETTEXTCOLOR:
+    case Meta_SETBKCOLOR:
+        if (p.size() < 2) return false;
+        std::snprintf(buf, sizeof buf, " 0x%06X", static_cast<unsigned>(dword(0)));
+        break;
+    case Meta_SETTEXTALIGN:
+        if (p.size() < 2) return false;
+        std::snprintf(buf, sizeof buf, " %u", static_cast<unsigned>(dword(0)));
+        break;
+    case Meta_SELECTOBJECT:
+    case Meta_DELETEOBJECT:
+        if (p.size() < 1) return false;
+        std::snprintf(buf, sizeof buf, " index %u", p[0]);
+        break;
+    case Meta_SETWINDOWORG:
+    case Meta_SETWINDOWEXT:
+    case Meta_SETVIEWPORTORG:
+    case Meta_SETVIEWPORTEXT:
+        if (p.size() < 2) return false;
+        std::snprintf(buf, sizeof buf, " %d %d", static_cast<int16_t>(p[1]), static_cast<int16_t>(p[0]));
+        break;
+    case Meta_CREATEBRUSHINDIRECT:
+        if (p.size() < 4) return false;
+        std::snprintf(buf, sizeof buf, " style %u color 0x%06X hatch %u", p[0], static_cast<unsigned>(dword(1)), p[3]);
+        break;
+    case Meta_CREATEPENINDIRECT:
+        if (p.size() < 5) return false;
+        std::snprintf(buf, sizeof buf, " style %u width %d,%d color 0x%06X", p[0], static_cast<int16_t>(p[1]),
+                      static_cast<int16_t>(p[2]), static_cast<unsigned>(dword(3)));
+        break;
+    case Meta_PATBLT:
+        if (p.size() < 6) return false;
+        std::snprintf(buf, sizeof buf, " %d %d %d %d rop 0x%06X", static_cast<int16_t>(p[5]), static_cast<int16_t>(p[4]),
+                      static_cast<int16_t>(p[3]), static_cast<int16_t>(p[2]), static_cast<unsigned>(dword(0)));
+        break;
+    default: return false;
+    }
+    s << buf;
+    return true;
 }
 
 } // namespace
@@ -195,11 +264,11 @@ std::string Describe(const Record& r)
         s << ' ' << x.left << ' ' << x.top << ' ' << x.right << ' ' << x.bottom;
     } else if (IsText(r)) {
         const Text t = AsText(r);
-        s << ' ' << t.x << ' ' << t.y << " \"" << t.chars << '"';
+        s << ' ' << t.x << ' ' << t.y << " \"" << Printable(t.chars) << '"';
     } else if (r.function == Meta_CREATEFONTINDIRECT) {
         const Font f = AsFont(r);
-        s << " height " << f.height << " escapement " << f.escapement << " weight " << f.weight << " \"" << f.face << '"';
-    } else {
+        s << " height " << f.height << " escapement " << f.escapement << " weight " << f.weight << " \"" << Printable(f.face) << '"';
+    } else if (!Detail(s, r)) {
         for (auto p : r.params) s << ' ' << static_cast<int16_t>(p);
     }
     return s.str();

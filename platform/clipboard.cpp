@@ -1,0 +1,117 @@
+// The clipboard of the native layer: one process-wide store of format and
+// memory-handle pairs, opened by one thread at a time. A CF_METAFILEPICT block
+// owns its metafile: when the block is replaced or emptied, both are freed.
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "lumtar32_gdi.h"
+
+namespace {
+
+struct Clipboard {
+    std::mutex lock;
+    bool open = false;
+    std::thread::id owner;
+    std::vector<std::pair<UINT, HANDLE>> items;
+
+    bool OpenedHere() const { return open && owner == std::this_thread::get_id(); }
+};
+
+Clipboard& Board()
+{
+    static Clipboard* board = new Clipboard; // outlives every thread that may still use it
+    return *board;
+}
+
+void Release(UINT format, HANDLE data)
+{
+    if (format == CF_METAFILEPICT) {
+        if (auto* picture = static_cast<METAFILEPICT*>(GlobalLock(data))) {
+            DeleteMetaFile(picture->hMF);
+            GlobalUnlock(data);
+        }
+    }
+    GlobalFree(data);
+}
+
+} // namespace
+
+extern "C" {
+
+HWND WINAPI GetFocus(void) { return nullptr; } // no windows here
+
+BOOL WINAPI OpenClipboard(HWND owner)
+{
+    Clipboard& c = Board();
+    std::lock_guard<std::mutex> guard(c.lock);
+    if (c.open && c.owner != std::this_thread::get_id()) return FALSE;
+    c.open = true;
+    c.owner = std::this_thread::get_id();
+    return TRUE;
+}
+
+BOOL WINAPI CloseClipboard(void)
+{
+    Clipboard& c = Board();
+    std::lock_guard<std::mutex> guard(c.lock);
+    if (!c.OpenedHere()) return FALSE;
+    c.open = false;
+    return TRUE;
+}
+
+BOOL WINAPI EmptyClipboard(void)
+{
+    Clipboard& c = Board();
+    std::vector<std::pair<UINT, HANDLE>> released;
+    {
+        std::lock_guard<std::mutex> guard(c.lock);
+        if (!c.OpenedHere()) return FALSE;
+        released.swap(c.items);
+    }
+    for (auto& [format, data] : released) Release(format, data);
+    return TRUE;
+}
+
+HANDLE WINAPI SetClipboardData(UINT format, HANDLE data)
+{
+    if (!data) return nullptr; // delayed rendering is not offered
+    Clipboard& c = Board();
+    std::pair<UINT, HANDLE> replaced{0, nullptr};
+    {
+        std::lock_guard<std::mutex> guard(c.lock);
+        if (!c.OpenedHere()) return nullptr;
+        bool stored = false;
+        for (auto& item : c.items)
+            if (item.first == format) {
+                if (item.second != data) replaced = item;
+                item.second = data;
+                stored = true;
+            }
+        if (!stored) c.items.emplace_back(format, data);
+    }
+    if (replaced.second) Release(replaced.first, replaced.second);
+    return data;
+}
+
+HANDLE WINAPI GetClipboardData(UINT format)
+{
+    Clipboard& c = Board();
+    std::lock_guard<std::mutex> guard(c.lock);
+    if (!c.OpenedHere()) return nullptr;
+    for (auto& item : c.items)
+        if (item.first == format) return item.second;
+    return nullptr;
+}
+
+BOOL WINAPI IsClipboardFormatAvailable(UINT format)
+{
+    Clipboard& c = Board();
+    std::lock_guard<std::mutex> guard(c.lock);
+    for (auto& item : c.items)
+        if (item.first == format) return TRUE;
+    return FALSE;
+}
+
+} // extern "C"

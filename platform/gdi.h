@@ -1,0 +1,119 @@
+// The native layer's GDI objects and device contexts: one registry of handles
+// shared by the object, device-context, metafile and clipboard units.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "lumtar32_gdi.h"
+#include "platform/raster.h"
+
+namespace lumtar::platform {
+
+enum class Kind : uint8_t { Brush, Pen, Font, Bitmap, Palette, Dc, Metafile };
+
+// Every handle names one of these. Handles are registry slots with a
+// generation, so a stale or foreign handle is refused, never dereferenced.
+struct Object {
+    explicit Object(Kind k) : kind(k) {}
+    virtual ~Object() = default;
+    Kind kind;
+    bool stock = false;
+    uintptr_t handle = 0;
+    // Guarded by RegistryLock():
+    int selections = 0;          // memory DCs holding it selected
+    bool deletePending = false;  // DeleteObject came while it was selected
+    std::vector<HDC> recordedIn; // metafile DCs whose object table holds it
+};
+
+struct Brush : Object {
+    Brush() : Object(Kind::Brush) {}
+    UINT style = 0; // BS_SOLID 0, BS_NULL 1
+    COLORREF color = 0;
+    UINT hatch = 0;
+};
+
+struct Pen : Object {
+    Pen() : Object(Kind::Pen) {}
+    UINT style = 0; // PS_SOLID 0, PS_NULL 5
+    POINT width{0, 0};
+    COLORREF color = 0;
+};
+
+struct Font : Object {
+    Font() : Object(Kind::Font) {}
+    LOGFONTA logfont{};
+};
+
+struct Bitmap : Object {
+    Bitmap() : Object(Kind::Bitmap) {}
+    Raster raster;
+    HDC selectedIn = nullptr; // guarded by RegistryLock()
+};
+
+struct Palette : Object {
+    Palette() : Object(Kind::Palette) {}
+};
+
+struct MetafileBits : Object {
+    MetafileBits() : Object(Kind::Metafile) {}
+    std::vector<uint8_t> bytes; // header, records and the closing EOF record
+};
+
+// What a metafile DC accumulates: the metafile's bytes and its object table.
+struct Recorder {
+    std::vector<uint8_t> bytes;
+    std::vector<uintptr_t> slots; // handle per object-table index, 0 when free
+    int liveSlots = 0;
+};
+
+struct Dc : Object {
+    Dc() : Object(Kind::Dc) {}
+    std::mutex lock; // every operation on the DC holds it
+    bool metafile = false;
+    Recorder recorder;
+
+    // Selected objects: on a memory DC they are pinned by their selection
+    // count; on a metafile DC only their handles are kept, as GDI does.
+    HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, bitmap = nullptr;
+
+    int mapMode = MM_TEXT;
+    POINT windowOrg{0, 0}, viewportOrg{0, 0};
+    SIZE windowExt{1, 1}, viewportExt{1, 1};
+    UINT textAlign = 0;
+    COLORREF textColor = 0;
+    COLORREF bkColor = 0xFFFFFF;
+    int bkMode = OPAQUE;
+};
+
+// --- Registry (objects.cpp) ---
+std::mutex& RegistryLock();
+HGDIOBJ Register(Object* object);       // null when the table is full
+void Unregister(Object* object);        // frees the handle, not the object
+Object* Lookup(const void* handle);      // null for null, stale and foreign handles
+template <class T> T* LookupAs(const void* handle, Kind kind)
+{
+    Object* o = Lookup(handle);
+    return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
+}
+inline HGDIOBJ HandleOf(const Object* o) { return reinterpret_cast<HGDIOBJ>(o->handle); }
+
+// Destroys an object whose last selection went away after DeleteObject.
+// Caller holds RegistryLock(); returns the object to delete once unlocked.
+Object* ReleaseSelection(Object* object);
+
+HGDIOBJ DefaultBitmap();
+HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch);
+HGDIOBJ NewPen(UINT style, POINT width, COLORREF color);
+HGDIOBJ DeviceDefaultFont();
+bool IsWhite(COLORREF color); // the nearer of black and white in a monochrome palette
+
+// --- Metafile recording (metafile.cpp), caller holds dc.lock ---
+void RecordParams(Dc& dc, uint16_t function, const uint16_t* params, std::size_t count);
+HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ object);
+void MetaForgetObject(HDC dc, uintptr_t handle); // DeleteObject's record in one metafile DC
+void MetaRecordText(Dc& dc, int x, int y, const char* chars, int count);
+
+} // namespace lumtar::platform

@@ -1,0 +1,414 @@
+// Memory metafiles in the Windows Metafile Format: the recorder behind
+// metafile DCs, the bits of a closed metafile, and playback onto any DC.
+//
+// The header's size, largest record and object count are kept true by one
+// append routine. Parameters are stored in the reverse of GDI's argument
+// order. An object is written to the metafile's object table the first time
+// it is selected (stock objects included, as ordinary create records), takes
+// the lowest free index, and keeps it until DeleteObject writes its delete
+// record; an object still selected when it is deleted keeps its index.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "platform/gdi.h"
+
+namespace lumtar::platform {
+namespace {
+
+constexpr uint16_t META_EOF = 0x0000;
+constexpr uint16_t META_SELECTOBJECT = 0x012D;
+constexpr uint16_t META_DELETEOBJECT = 0x01F0;
+constexpr uint16_t META_CREATEPENINDIRECT = 0x02FA;
+constexpr uint16_t META_CREATEFONTINDIRECT = 0x02FB;
+constexpr uint16_t META_CREATEBRUSHINDIRECT = 0x02FC;
+constexpr uint16_t META_EXTTEXTOUT = 0x0A32;
+constexpr uint16_t META_TEXTOUT = 0x0521;
+constexpr uint16_t META_SETBKCOLOR = 0x0201;
+constexpr uint16_t META_SETBKMODE = 0x0102;
+constexpr uint16_t META_SETMAPMODE = 0x0103;
+constexpr uint16_t META_SETTEXTCOLOR = 0x0209;
+constexpr uint16_t META_SETTEXTALIGN = 0x012E;
+constexpr uint16_t META_SETWINDOWORG = 0x020B;
+constexpr uint16_t META_SETWINDOWEXT = 0x020C;
+constexpr uint16_t META_SETVIEWPORTORG = 0x020D;
+constexpr uint16_t META_SETVIEWPORTEXT = 0x020E;
+constexpr uint16_t META_RECTANGLE = 0x041B;
+constexpr uint16_t META_PATBLT = 0x061D;
+
+// META_HEADER: type 1 (memory), header of 9 words, version 0x0300, then the
+// size in words, object count, largest record in words and a zero.
+constexpr std::size_t HeaderBytes = 18;
+constexpr std::size_t SizeAt = 6, ObjectsAt = 10, MaxRecordAt = 12;
+constexpr uint8_t EmptyHeader[HeaderBytes] = {1, 0, 9, 0, 0, 3, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+constexpr std::size_t LogFont16Words = 25; // 5 shorts, 8 bytes, a 32-byte face
+
+void Put16(uint8_t* at, uint16_t v)
+{
+    at[0] = static_cast<uint8_t>(v);
+    at[1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(uint8_t* at, uint32_t v)
+{
+    Put16(at, static_cast<uint16_t>(v));
+    Put16(at + 2, static_cast<uint16_t>(v >> 16));
+}
+uint32_t Get32(const uint8_t* at) { return at[0] | at[1] << 8 | at[2] << 16 | static_cast<uint32_t>(at[3]) << 24; }
+uint16_t Get16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+
+// Opens a record of `words` parameter words and returns where they go; the
+// header is brought up to date here and nowhere else.
+uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
+{
+    const uint32_t size = static_cast<uint32_t>(3 + words);
+    const std::size_t at = rec.bytes.size();
+    rec.bytes.resize(at + 2 * std::size_t(size));
+    uint8_t* p = rec.bytes.data();
+    Put32(p + at, size);
+    Put16(p + at + 4, function);
+    Put32(p + SizeAt, Get32(p + SizeAt) + size);
+    if (size > Get32(p + MaxRecordAt)) Put32(p + MaxRecordAt, size);
+    return p + at + 6;
+}
+
+int FindSlot(const Recorder& rec, uintptr_t handle)
+{
+    for (std::size_t i = 0; i < rec.slots.size(); ++i)
+        if (rec.slots[i] == handle) return static_cast<int>(i);
+    return -1;
+}
+
+int AddSlot(Recorder& rec, uintptr_t handle)
+{
+    auto free = std::find(rec.slots.begin(), rec.slots.end(), uintptr_t(0));
+    const auto index = static_cast<int>(free - rec.slots.begin());
+    if (free == rec.slots.end())
+        rec.slots.push_back(handle);
+    else
+        *free = handle;
+    ++rec.liveSlots;
+    uint8_t* objects = rec.bytes.data() + ObjectsAt;
+    if (rec.liveSlots > Get16(objects)) Put16(objects, static_cast<uint16_t>(rec.liveSlots));
+    return index;
+}
+
+// LOGFONT16: height, width, escapement, orientation, weight in 16 bits, the
+// eight style bytes, the face zero-padded to 32 bytes.
+void PutLogFont16(uint8_t* p, const LOGFONTA& f)
+{
+    const LONG shorts[5] = {f.lfHeight, f.lfWidth, f.lfEscapement, f.lfOrientation, f.lfWeight};
+    for (int i = 0; i < 5; ++i) Put16(p + 2 * i, static_cast<uint16_t>(shorts[i]));
+    const BYTE style[8] = {f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfCharSet,
+                           f.lfOutPrecision, f.lfClipPrecision, f.lfQuality, f.lfPitchAndFamily};
+    std::memcpy(p + 10, style, 8);
+    std::memset(p + 18, 0, LF_FACESIZE);
+    // GDI converts the face through a buffer one short of the field, so a face
+    // of 31 characters (the most the field holds) is recorded as no face.
+    const std::size_t length = strnlen(f.lfFaceName, LF_FACESIZE);
+    if (length < LF_FACESIZE - 1) std::memcpy(p + 18, f.lfFaceName, length);
+}
+
+void RecordCreate(Dc& dc, const Object& o)
+{
+    Recorder& rec = dc.recorder;
+    switch (o.kind) {
+    case Kind::Brush: {
+        const auto& b = static_cast<const Brush&>(o);
+        uint8_t* p = Append(rec, META_CREATEBRUSHINDIRECT, 4);
+        Put16(p, static_cast<uint16_t>(b.style));
+        Put32(p + 2, b.color);
+        Put16(p + 6, static_cast<uint16_t>(b.hatch));
+        break;
+    }
+    case Kind::Pen: {
+        const auto& pen = static_cast<const Pen&>(o);
+        uint8_t* p = Append(rec, META_CREATEPENINDIRECT, 5);
+        Put16(p, static_cast<uint16_t>(pen.style));
+        Put16(p + 2, static_cast<uint16_t>(pen.width.x));
+        Put16(p + 4, static_cast<uint16_t>(pen.width.y));
+        Put32(p + 6, pen.color);
+        break;
+    }
+    case Kind::Font:
+        PutLogFont16(Append(rec, META_CREATEFONTINDIRECT, LogFont16Words), static_cast<const Font&>(o).logfont);
+        break;
+    default: break;
+    }
+}
+
+} // namespace
+
+void RecordParams(Dc& dc, uint16_t function, const uint16_t* params, std::size_t count)
+{
+    uint8_t* p = Append(dc.recorder, function, count);
+    for (std::size_t i = 0; i < count; ++i) Put16(p + 2 * i, params[i]);
+}
+
+HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ handle)
+{
+    Object* o = Lookup(handle);
+    if (!o) return nullptr;
+    HGDIOBJ* current = o->kind == Kind::Brush ? &dc.brush : o->kind == Kind::Pen ? &dc.pen
+                     : o->kind == Kind::Font  ? &dc.font  : nullptr;
+    if (!current) return nullptr; // bitmaps and palettes are not selected into metafiles
+    Recorder& rec = dc.recorder;
+    int index = FindSlot(rec, o->handle);
+    if (index < 0) {
+        RecordCreate(dc, *o);
+        index = AddSlot(rec, o->handle);
+        if (!o->stock) {
+            std::lock_guard<std::mutex> guard(RegistryLock());
+            o->recordedIn.push_back(static_cast<HDC>(HandleOf(&dc)));
+        }
+    }
+    Put16(Append(rec, META_SELECTOBJECT, 1), static_cast<uint16_t>(index));
+    HGDIOBJ previous = *current;
+    *current = handle;
+    return previous;
+}
+
+void MetaForgetObject(HDC hdc, uintptr_t handle)
+{
+    Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
+    if (!dc) return;
+    std::lock_guard<std::mutex> guard(dc->lock);
+    if (!dc->metafile) return;
+    Recorder& rec = dc->recorder;
+    const int index = FindSlot(rec, handle);
+    if (index < 0) return;
+    const auto h = reinterpret_cast<HGDIOBJ>(handle);
+    if (dc->brush == h || dc->pen == h || dc->font == h) return; // selected: no record, the index stays taken
+    Put16(Append(rec, META_DELETEOBJECT, 1), static_cast<uint16_t>(index));
+    rec.slots[index] = 0;
+    --rec.liveSlots;
+}
+
+// TextOutA is recorded as META_EXTTEXTOUT without options, clipping rectangle
+// or spacing: y, x, count, options 0, the characters padded to a word.
+void MetaRecordText(Dc& dc, int x, int y, const char* chars, int count)
+{
+    uint8_t* p = Append(dc.recorder, META_EXTTEXTOUT, 4 + (std::size_t(count) + 1) / 2);
+    Put16(p, static_cast<uint16_t>(y));
+    Put16(p + 2, static_cast<uint16_t>(x));
+    Put16(p + 4, static_cast<uint16_t>(count));
+    Put16(p + 6, 0);
+    if (count) std::memcpy(p + 8, chars, count);
+    if (count % 2) p[8 + count] = 0;
+}
+
+} // namespace lumtar::platform
+
+using namespace lumtar::platform;
+
+namespace {
+
+MetafileBits* MetafileOf(HMETAFILE metafile) { return LookupAs<MetafileBits>(metafile, Kind::Metafile); }
+
+HMETAFILE RegisterMetafile(MetafileBits* m)
+{
+    HGDIOBJ h = Register(m);
+    if (!h) delete m;
+    return static_cast<HMETAFILE>(h);
+}
+
+// --- Playback ---
+
+struct Player {
+    HDC hdc;
+    std::vector<HGDIOBJ> table;
+
+    void Add(HGDIOBJ object)
+    {
+        auto free = std::find(table.begin(), table.end(), nullptr);
+        if (free != table.end())
+            *free = object;
+        else
+            DeleteObject(object); // no room: GDI drops it too
+    }
+    HGDIOBJ At(uint16_t index) const { return index < table.size() ? table[index] : nullptr; }
+};
+
+int16_t S(const uint16_t* p, std::size_t i) { return static_cast<int16_t>(p[i]); }
+DWORD L(const uint16_t* p, std::size_t i) { return p[i] | static_cast<DWORD>(p[i + 1]) << 16; }
+
+// Characters stored from byte `offset` of the parameters, if all of them are there.
+const char* TextAt(const std::vector<uint16_t>& params, std::size_t offsetBytes, std::size_t count)
+{
+    if (offsetBytes + count > 2 * params.size()) return nullptr;
+    return reinterpret_cast<const char*>(params.data()) + offsetBytes;
+}
+
+void PlayRecord(Player& player, uint16_t function, const std::vector<uint16_t>& params)
+{
+    const std::size_t n = params.size();
+    const uint16_t* p = params.data();
+    HDC dc = player.hdc;
+    switch (function) {
+    case META_SETBKCOLOR: if (n >= 2) SetBkColor(dc, L(p, 0)); break;
+    case META_SETBKMODE: if (n >= 1) SetBkMode(dc, S(p, 0)); break;
+    case META_SETMAPMODE: if (n >= 1) SetMapMode(dc, S(p, 0)); break;
+    case META_SETTEXTCOLOR: if (n >= 2) SetTextColor(dc, L(p, 0)); break;
+    case META_SETTEXTALIGN: if (n >= 1) SetTextAlign(dc, p[0]); break;
+    case META_SETWINDOWORG: if (n >= 2) SetWindowOrgEx(dc, S(p, 1), S(p, 0), nullptr); break;
+    case META_SETWINDOWEXT: if (n >= 2) SetWindowExtEx(dc, S(p, 1), S(p, 0), nullptr); break;
+    case META_SETVIEWPORTORG: if (n >= 2) SetViewportOrgEx(dc, S(p, 1), S(p, 0), nullptr); break;
+    case META_SETVIEWPORTEXT: if (n >= 2) SetViewportExtEx(dc, S(p, 1), S(p, 0), nullptr); break;
+    case META_RECTANGLE: if (n >= 4) Rectangle(dc, S(p, 3), S(p, 2), S(p, 1), S(p, 0)); break;
+    case META_PATBLT: if (n >= 6) PatBlt(dc, S(p, 5), S(p, 4), S(p, 3), S(p, 2), L(p, 0)); break;
+    case META_SELECTOBJECT: if (n >= 1) SelectObject(dc, player.At(p[0])); break;
+    case META_DELETEOBJECT:
+        if (n >= 1 && player.At(p[0])) {
+            DeleteObject(player.table[p[0]]);
+            player.table[p[0]] = nullptr;
+        }
+        break;
+    case META_CREATEBRUSHINDIRECT:
+        if (n >= 4) player.Add(NewBrush(p[0], L(p, 1), p[3]));
+        break;
+    case META_CREATEPENINDIRECT:
+        if (n >= 5) player.Add(NewPen(p[0], {S(p, 1), S(p, 2)}, L(p, 3)));
+        break;
+    case META_CREATEFONTINDIRECT:
+        if (n >= 9) {
+            LOGFONTA f{};
+            f.lfHeight = S(p, 0);
+            f.lfWidth = S(p, 1);
+            f.lfEscapement = S(p, 2);
+            f.lfOrientation = S(p, 3);
+            f.lfWeight = S(p, 4);
+            const auto* bytes = reinterpret_cast<const uint8_t*>(p + 5);
+            f.lfItalic = bytes[0];
+            f.lfUnderline = bytes[1];
+            f.lfStrikeOut = bytes[2];
+            f.lfCharSet = bytes[3];
+            f.lfOutPrecision = bytes[4];
+            f.lfClipPrecision = bytes[5];
+            f.lfQuality = bytes[6];
+            f.lfPitchAndFamily = bytes[7];
+            const std::size_t faceBytes = std::min<std::size_t>(2 * n - 18, LF_FACESIZE - 1);
+            std::memcpy(f.lfFaceName, bytes + 8, faceBytes);
+            player.Add(CreateFontIndirectA(&f));
+        }
+        break;
+    case META_TEXTOUT: // count, characters, y, x
+        if (n >= 1) {
+            const std::size_t count = p[0], after = 1 + (count + 1) / 2;
+            const char* chars = TextAt(params, 2, count);
+            if (chars && n >= after + 2) TextOutA(dc, S(p, after + 1), S(p, after), chars, static_cast<int>(count));
+        }
+        break;
+    case META_EXTTEXTOUT: // y, x, count, options, [rectangle], characters, [spacing]
+        if (n >= 4) {
+            const std::size_t count = p[2];
+            const std::size_t first = (p[3] & 0x0006) ? 16 : 8; // ETO_OPAQUE and ETO_CLIPPED carry a rectangle
+            const char* chars = TextAt(params, first, count);
+            if (chars) TextOutA(dc, S(p, 1), S(p, 0), chars, static_cast<int>(count));
+        }
+        break;
+    default: break; // records this layer never writes are passed over
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+HDC WINAPI CreateMetaFileA(LPCSTR path)
+{
+    if (path) return nullptr; // memory metafiles only
+    auto* dc = new (std::nothrow) Dc;
+    if (!dc) return nullptr;
+    dc->metafile = true;
+    dc->brush = GetStockObject(WHITE_BRUSH);
+    dc->pen = GetStockObject(BLACK_PEN);
+    dc->font = DeviceDefaultFont();
+    dc->recorder.bytes.reserve(1024);
+    dc->recorder.bytes.assign(EmptyHeader, EmptyHeader + HeaderBytes);
+    HGDIOBJ h = Register(dc);
+    if (!h) delete dc;
+    return static_cast<HDC>(h);
+}
+
+HMETAFILE WINAPI CloseMetaFile(HDC hdc)
+{
+    Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
+    if (!dc || !dc->metafile) return nullptr;
+    auto* m = new (std::nothrow) MetafileBits;
+    if (!m) return nullptr;
+    {
+        std::lock_guard<std::mutex> guard(dc->lock);
+        Append(dc->recorder, META_EOF, 0);
+        m->bytes = std::move(dc->recorder.bytes);
+        dc->recorder.bytes.assign(EmptyHeader, EmptyHeader + HeaderBytes);
+    }
+    DeleteDC(hdc); // lets go of the object table
+    return RegisterMetafile(m);
+}
+
+UINT WINAPI GetMetaFileBitsEx(HMETAFILE metafile, UINT size, LPVOID bits)
+{
+    MetafileBits* m = MetafileOf(metafile);
+    if (!m) return 0;
+    const UINT total = static_cast<UINT>(m->bytes.size());
+    if (!bits) return total;
+    const UINT copied = std::min(size, total);
+    std::memcpy(bits, m->bytes.data(), copied);
+    return copied;
+}
+
+HMETAFILE WINAPI SetMetaFileBitsEx(UINT size, const BYTE* bits)
+{
+    if (!bits || size < HeaderBytes || size % 2) return nullptr;
+    if (Get16(bits) != 1 || Get16(bits + 2) != 9 || Get16(bits + 4) != 0x0300) return nullptr;
+    auto* m = new (std::nothrow) MetafileBits;
+    if (!m) return nullptr;
+    m->bytes.assign(bits, bits + size);
+    Put32(m->bytes.data() + SizeAt, size / 2); // the size is the one given
+    return RegisterMetafile(m);
+}
+
+BOOL WINAPI DeleteMetaFile(HMETAFILE metafile)
+{
+    MetafileBits* m = MetafileOf(metafile);
+    if (!m) return FALSE;
+    Unregister(m);
+    delete m;
+    return TRUE;
+}
+
+// Plays the records onto `hdc` with a fresh object table; afterwards the DC's
+// pen and brush are selected back and the objects the records created are
+// deleted, as GDI does (the font and the mapping stay as the records left them).
+BOOL WINAPI PlayMetaFile(HDC hdc, HMETAFILE metafile)
+{
+    MetafileBits* m = MetafileOf(metafile);
+    Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
+    if (!m || !dc) return FALSE;
+    const std::vector<uint8_t> bytes = m->bytes; // the handle may be deleted by another thread meanwhile
+    if (bytes.size() < HeaderBytes) return FALSE;
+    HGDIOBJ pen, brush;
+    {
+        std::lock_guard<std::mutex> guard(dc->lock);
+        pen = dc->pen;
+        brush = dc->brush;
+    }
+    Player player{hdc, std::vector<HGDIOBJ>(Get16(bytes.data() + ObjectsAt), nullptr)};
+    std::vector<uint16_t> params;
+    for (std::size_t at = 2 * std::size_t(Get16(bytes.data() + 2)); at + 6 <= bytes.size();) {
+        const uint32_t size = Get32(&bytes[at]);
+        const uint16_t function = Get16(&bytes[at + 4]);
+        if (function == META_EOF || size < 3 || size > (bytes.size() - at) / 2) break;
+        params.resize(size - 3);
+        std::memcpy(params.data(), &bytes[at + 6], 2 * params.size()); // little-endian hosts
+        PlayRecord(player, function, params);
+        at += 2 * std::size_t(size);
+    }
+    SelectObject(hdc, pen);
+    SelectObject(hdc, brush);
+    for (HGDIOBJ object : player.table)
+        if (object) DeleteObject(object);
+    return TRUE;
+}
+
+} // extern "C"

@@ -1,0 +1,306 @@
+// Handles, stock objects, fonts, bitmaps and their deletion.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+
+#include "platform/gdi.h"
+
+namespace lumtar::platform {
+namespace {
+
+// A handle is (generation << IndexBits) | index. Slots live in chunks that
+// never move, so a lookup reads two atomics and takes no lock.
+constexpr unsigned IndexBits = 20;
+constexpr uintptr_t IndexMask = (uintptr_t(1) << IndexBits) - 1;
+constexpr unsigned ChunkBits = 10;
+constexpr std::size_t ChunkSize = std::size_t(1) << ChunkBits;
+constexpr std::size_t ChunkCount = (std::size_t(1) << IndexBits) / ChunkSize;
+
+struct Slot {
+    std::atomic<uintptr_t> handle{0};
+    std::atomic<Object*> object{nullptr};
+    uintptr_t generation = 0; // guarded by the registry lock
+};
+
+struct Registry {
+    std::mutex lock;
+    std::array<std::atomic<Slot*>, ChunkCount> chunks{};
+    std::vector<uint32_t> freeIndices;
+    uint32_t nextIndex = 1; // index 0 is never used, so no handle is small
+};
+
+Registry& Reg()
+{
+    static Registry* registry = new Registry; // lives as long as the process
+    return *registry;
+}
+
+Slot* SlotAt(Registry& r, uintptr_t index)
+{
+    Slot* chunk = r.chunks[index >> ChunkBits].load(std::memory_order_acquire);
+    return chunk ? &chunk[index & (ChunkSize - 1)] : nullptr;
+}
+
+// --- Stock objects, with the logical values GDI records for them ---
+
+Brush MakeBrush(UINT style, COLORREF color)
+{
+    Brush b;
+    b.style = style;
+    b.color = color;
+    return b;
+}
+
+Pen MakePen(UINT style, LONG width, COLORREF color)
+{
+    Pen p;
+    p.style = style;
+    p.width = {width, 0};
+    p.color = color;
+    return p;
+}
+
+Font MakeFont(LONG height, LONG width, LONG weight, BYTE charSet, BYTE pitchAndFamily, const char* face)
+{
+    Font f;
+    f.logfont.lfHeight = height;
+    f.logfont.lfWidth = width;
+    f.logfont.lfWeight = weight;
+    f.logfont.lfCharSet = charSet;
+    f.logfont.lfPitchAndFamily = pitchAndFamily;
+    std::strncpy(f.logfont.lfFaceName, face, LF_FACESIZE - 1);
+    return f;
+}
+
+struct StockObjects {
+    Brush brushes[6] = {
+        MakeBrush(0, 0xFFFFFF), // WHITE_BRUSH
+        MakeBrush(0, 0xC0C0C0), // LTGRAY_BRUSH
+        MakeBrush(0, 0x808080), // GRAY_BRUSH
+        MakeBrush(0, 0x404040), // DKGRAY_BRUSH
+        MakeBrush(0, 0x000000), // BLACK_BRUSH
+        MakeBrush(1, 0x000000), // NULL_BRUSH (BS_NULL)
+    };
+    Pen pens[3] = {
+        MakePen(0, 0, 0xFFFFFF), // WHITE_PEN
+        MakePen(0, 0, 0x000000), // BLACK_PEN
+        MakePen(5, 1, 0x000000), // NULL_PEN (PS_NULL)
+    };
+    // Indices 10 to 17 less DEFAULT_PALETTE (15).
+    Font fonts[7] = {
+        MakeFont(12, 0, 400, 255, 0x31, ""),              // OEM_FIXED_FONT
+        MakeFont(12, 0, 400, 0, 0x31, "Courier"),         // ANSI_FIXED_FONT
+        MakeFont(12, 0, 400, 0, 0x22, "MS Sans Serif"),   // ANSI_VAR_FONT
+        MakeFont(16, 7, 700, 0, 0x22, "System"),          // SYSTEM_FONT
+        MakeFont(16, 0, 700, 0, 0x22, "System"),          // DEVICE_DEFAULT_FONT
+        MakeFont(16, 0, 400, 0, 0x31, "Courier"),         // SYSTEM_FIXED_FONT
+        MakeFont(-11, 0, 400, 0, 0x22, "MS Shell Dlg"),   // DEFAULT_GUI_FONT
+    };
+    Palette palette;        // DEFAULT_PALETTE
+    Bitmap defaultBitmap;   // the 1 x 1 bitmap of a fresh memory DC
+    HGDIOBJ byIndex[18] = {};
+
+    StockObjects()
+    {
+        auto add = [this](int index, Object& o) {
+            o.stock = true;
+            byIndex[index] = Register(&o);
+        };
+        for (int i = 0; i < 6; ++i) add(i, brushes[i]);
+        for (int i = 0; i < 3; ++i) add(6 + i, pens[i]);
+        const int fontIndex[7] = {OEM_FIXED_FONT, ANSI_FIXED_FONT, ANSI_VAR_FONT, SYSTEM_FONT,
+                                  DEVICE_DEFAULT_FONT, SYSTEM_FIXED_FONT, DEFAULT_GUI_FONT};
+        for (int i = 0; i < 7; ++i) add(fontIndex[i], fonts[i]);
+        add(DEFAULT_PALETTE, palette);
+        RasterCreate(defaultBitmap.raster, 1, 1);
+        defaultBitmap.stock = true;
+        Register(&defaultBitmap);
+    }
+};
+
+StockObjects& Stock()
+{
+    static StockObjects* stock = new StockObjects; // never destroyed, like GDI's
+    return *stock;
+}
+
+template <class T> HGDIOBJ RegisterNew(T* object)
+{
+    if (!object) return nullptr;
+    HGDIOBJ h = Register(object);
+    if (!h) delete object;
+    return h;
+}
+
+} // namespace
+
+std::mutex& RegistryLock() { return Reg().lock; }
+
+HGDIOBJ Register(Object* object)
+{
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> guard(r.lock);
+    uint32_t index;
+    if (!r.freeIndices.empty()) {
+        index = r.freeIndices.back();
+        r.freeIndices.pop_back();
+    } else {
+        if (r.nextIndex > IndexMask) return nullptr;
+        index = r.nextIndex++;
+        auto& chunk = r.chunks[index >> ChunkBits];
+        if (!chunk.load(std::memory_order_relaxed)) {
+            Slot* fresh = new (std::nothrow) Slot[ChunkSize];
+            if (!fresh) {
+                --r.nextIndex;
+                return nullptr;
+            }
+            chunk.store(fresh, std::memory_order_release);
+        }
+    }
+    Slot* slot = SlotAt(r, index);
+    slot->generation = slot->generation % 2047 + 1; // 1 .. 2047, never 0
+    const uintptr_t handle = (slot->generation << IndexBits) | index;
+    object->handle = handle;
+    slot->object.store(object, std::memory_order_release);
+    slot->handle.store(handle, std::memory_order_release);
+    return reinterpret_cast<HGDIOBJ>(handle);
+}
+
+void Unregister(Object* object)
+{
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> guard(r.lock);
+    const uintptr_t index = object->handle & IndexMask;
+    Slot* slot = SlotAt(r, index);
+    if (!slot || slot->handle.load(std::memory_order_relaxed) != object->handle) return;
+    slot->handle.store(0, std::memory_order_release);
+    slot->object.store(nullptr, std::memory_order_release);
+    r.freeIndices.push_back(static_cast<uint32_t>(index));
+}
+
+Object* Lookup(const void* handle)
+{
+    const uintptr_t h = reinterpret_cast<uintptr_t>(handle);
+    const uintptr_t index = h & IndexMask;
+    if (!h || index == 0 || (h >> IndexBits) == 0 || (h >> IndexBits) > 2047) return nullptr;
+    Registry& r = Reg();
+    Slot* slot = SlotAt(r, index);
+    if (!slot || slot->handle.load(std::memory_order_acquire) != h) return nullptr;
+    return slot->object.load(std::memory_order_acquire);
+}
+
+Object* ReleaseSelection(Object* object)
+{
+    if (!object || object->stock) return nullptr;
+    if (--object->selections > 0 || !object->deletePending) return nullptr;
+    if (object->kind == Kind::Bitmap) static_cast<Bitmap*>(object)->selectedIn = nullptr;
+    return object;
+}
+
+HGDIOBJ DefaultBitmap() { return HandleOf(&Stock().defaultBitmap); }
+HGDIOBJ DeviceDefaultFont() { return Stock().byIndex[DEVICE_DEFAULT_FONT]; }
+
+bool IsWhite(COLORREF color)
+{
+    const int r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
+    const int toBlack = r * r + g * g + b * b;
+    const int toWhite = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
+    return toWhite < toBlack;
+}
+
+HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch)
+{
+    auto* b = new (std::nothrow) Brush;
+    if (!b) return nullptr;
+    b->style = style;
+    b->color = color & 0xFFFFFF;
+    b->hatch = hatch;
+    return RegisterNew(b);
+}
+
+HGDIOBJ NewPen(UINT style, POINT width, COLORREF color)
+{
+    auto* p = new (std::nothrow) Pen;
+    if (!p) return nullptr;
+    p->style = style;
+    p->width = width;
+    p->color = color & 0xFFFFFF;
+    return RegisterNew(p);
+}
+
+} // namespace lumtar::platform
+
+using namespace lumtar::platform;
+
+extern "C" {
+
+HGDIOBJ WINAPI GetStockObject(int object)
+{
+    if (object < 0 || object > DEFAULT_GUI_FONT) return nullptr;
+    return Stock().byIndex[object];
+}
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA* logfont)
+{
+    if (!logfont) return nullptr;
+    auto* f = new (std::nothrow) Font;
+    if (!f) return nullptr;
+    f->logfont = *logfont;
+    // The face is kept as a string: what follows its terminator is dropped,
+    // and a face that fills all 32 bytes unterminated is no face at all.
+    char* face = f->logfont.lfFaceName;
+    const void* end = std::memchr(logfont->lfFaceName, 0, LF_FACESIZE);
+    const std::size_t length = end ? static_cast<const char*>(end) - logfont->lfFaceName : 0;
+    std::memset(face + length, 0, LF_FACESIZE - length);
+    return static_cast<HFONT>(RegisterNew(f));
+}
+
+HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
+{
+    if (planes != 1 || bitsPerPixel != 1) return nullptr; // monochrome only
+    if (width == 0 || height == 0) return static_cast<HBITMAP>(DefaultBitmap());
+    if (width < -0x7FFFFFFF || height < -0x7FFFFFFF) return nullptr;
+    width = width < 0 ? -width : width;
+    height = height < 0 ? -height : height;
+    auto* b = new (std::nothrow) Bitmap;
+    if (!b) return nullptr;
+    if (!RasterCreate(b->raster, width, height)) {
+        delete b;
+        return nullptr;
+    }
+    if (bits) {
+        // Initial rows top-down, each padded to 16 bits.
+        const std::size_t rowBytes = ((static_cast<std::size_t>(width) + 15) / 16) * 2;
+        const auto* src = static_cast<const uint8_t*>(bits);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&b->raster.bits[std::size_t(y) * b->raster.stride], src + std::size_t(y) * rowBytes,
+                        std::min<std::size_t>(rowBytes, b->raster.stride));
+    }
+    return static_cast<HBITMAP>(RegisterNew(b));
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ handle)
+{
+    Object* o = Lookup(handle);
+    if (!o || o->kind == Kind::Dc || o->kind == Kind::Metafile) return FALSE;
+    if (o->stock) return TRUE;
+    std::vector<HDC> recordedIn;
+    {
+        std::lock_guard<std::mutex> guard(RegistryLock());
+        recordedIn.swap(o->recordedIn);
+    }
+    for (HDC dc : recordedIn) MetaForgetObject(dc, o->handle);
+    {
+        std::lock_guard<std::mutex> guard(RegistryLock());
+        if (o->selections > 0) {
+            o->deletePending = true; // freed when its last DC lets it go
+            return TRUE;
+        }
+    }
+    Unregister(o);
+    delete o;
+    return TRUE;
+}
+
+} // extern "C"
