@@ -170,13 +170,32 @@ TEST(Corpus, FilesEqualTheGoldens)
             continue;
         }
         ASSERT_TRUE(fs::exists(golden.wmf)) << "no golden " << golden.wmf;
+        const Bytes goldBars = ReadAll(golden.bars);
         // The metafile records text as text: identical on both targets.
         EXPECT_EQ(FirstDifference(ReadAll(mine.wmf), ReadAll(golden.wmf)), "") << mine.wmf;
-        // Without text the whole bitmap is identical.
-        EXPECT_EQ(FirstDifference(ReadAll(mine.bars), ReadAll(golden.bars)), "") << mine.bars;
+        // Without text the whole bitmap is identical. The ISBN header line is
+        // drawn even then, in the stock font: there the bar rows are compared,
+        // the rows equal to the most frequent one, which the text does not reach.
+        const Bytes bars = ReadAll(mine.bars);
+        if (BarCodeTyp(s.text, s.types) != BarTypIsbn) {
+            EXPECT_EQ(FirstDifference(bars, goldBars), "") << mine.bars;
+        } else {
+            const auto rows = Rows(bars), goldRows = Rows(goldBars);
+            ASSERT_EQ(rows.size(), goldRows.size());
+            const Bytes& barRow = *std::max_element(goldRows.begin(), goldRows.end(), [&](const Bytes& a, const Bytes& b) {
+                return std::count(goldRows.begin(), goldRows.end(), a) < std::count(goldRows.begin(), goldRows.end(), b);
+            });
+            std::size_t compared = 0;
+            for (std::size_t y = 0; y < rows.size(); ++y) {
+                if (goldRows[y] != barRow) continue;
+                ++compared;
+                EXPECT_TRUE(rows[y] == goldRows[y]) << mine.bars << " bar row " << y;
+            }
+            EXPECT_GE(compared, rows.size() / 2) << "the header covers more rows than expected";
+        }
         // With text, fonts differ between the targets: headers identical, and every
         // row that the golden's text leaves alone (equal in its two bitmaps) identical.
-        const Bytes text = ReadAll(mine.bmp), goldText = ReadAll(golden.bmp), goldBars = ReadAll(golden.bars);
+        const Bytes text = ReadAll(mine.bmp), goldText = ReadAll(golden.bmp);
         ASSERT_EQ(text.size(), goldText.size());
         EXPECT_TRUE(std::equal(text.begin(), text.begin() + 62, goldText.begin()));
         const auto rows = Rows(text), goldRows = Rows(goldText), barRows = Rows(goldBars);
@@ -201,7 +220,7 @@ bool HaveProgram(const char* name)
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-std::string Run(const std::string& command)
+std::string Shell(const std::string& command)
 {
     std::string out;
     if (FILE* p = popen(command.c_str(), "r")) {
@@ -256,7 +275,7 @@ std::string AsThirteen(const Sample& s, std::string data)
 // "" when zbarimg reads exactly the sample's data from the image, else what it read.
 std::string Zbar(const Sample& s, const std::string& image)
 {
-    const auto lines = Lines(Run("zbarimg -q --nodbus " + Quoted(image) + " 2>/dev/null"));
+    const auto lines = Lines(Shell("zbarimg -q --nodbus " + Quoted(image) + " 2>/dev/null"));
     if (lines.size() != 1) return "zbarimg read " + std::to_string(lines.size()) + " symbols";
     const auto colon = lines[0].find(':');
     const std::string name = lines[0].substr(0, colon), data = lines[0].substr(colon + 1);
@@ -267,7 +286,7 @@ std::string Zbar(const Sample& s, const std::string& image)
 // ZXingReader leaves out the Codabar start and stop letters.
 std::string Zxing(const Sample& s, const std::string& image)
 {
-    const auto lines = Lines(Run("ZXingReader -1 " + Quoted(image) + " 2>/dev/null"));
+    const auto lines = Lines(Shell("ZXingReader -1 " + Quoted(image) + " 2>/dev/null"));
     if (lines.size() != 1) return "ZXingReader read " + std::to_string(lines.size()) + " symbols";
     const std::string& line = lines[0];
     const auto open = line.find(" \""), close = line.rfind('"');
@@ -345,7 +364,7 @@ TEST(Readers, MetafilesPlayedByAnotherPlayerDecode)
         const Files mine = In(dir, s);
         const std::string png = dir + "/" + s.name + "-wmf2gd.png";
         fs::remove(png);
-        Run("wmf2gd --wmf-gs-fontmap=" + Quoted(fontMap) + " --maxwidth=" + std::to_string(s.width * 2) + " --maxheight=" + std::to_string(s.height * 2) +
+        Shell("wmf2gd --wmf-gs-fontmap=" + Quoted(fontMap) + " --maxwidth=" + std::to_string(s.width * 2) + " --maxheight=" + std::to_string(s.height * 2) +
             " --maxpect -t png -o " + Quoted(png) + " " + Quoted(mine.wmf) + " 2>&1");
         ASSERT_TRUE(fs::exists(png)) << "wmf2gd drew nothing for " << mine.wmf;
         EXPECT_EQ(Zbar(s, png), "") << png;
@@ -358,7 +377,7 @@ TEST(Readers, MetafilesPlayedByAnotherPlayerDecode)
 std::string ZintModules(const char* data)
 {
     std::string bits;
-    for (char c : Run(std::string("zint -b 13 --dump -d ") + data + " 2>/dev/null")) {
+    for (char c : Shell(std::string("zint -b 13 --dump -d ") + data + " 2>/dev/null")) {
         int v = -1;
         if (c >= '0' && c <= '9') v = c - '0';
         if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
