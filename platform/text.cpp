@@ -179,13 +179,16 @@ private:
     TextEngine()
     {
         if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
-        fontconfigReady_ = FcInit() == FcTrue;
+        // A configuration of our own, so that the host's use of fontconfig
+        // and ours never meet, and everything is released at exit.
+        fontconfig_ = FcInitLoadConfigAndFonts();
     }
 
     ~TextEngine()
     {
         fonts_.clear();
         if (library_) FT_Done_FreeType(library_);
+        if (fontconfig_) FcConfigDestroy(fontconfig_);
     }
 
     SizedFont* Font(const FontRequest& request)
@@ -316,14 +319,14 @@ private:
         std::string key = request.family + (request.bold ? "|b" : "|r") + (request.italic ? "i" : "");
         auto found = sources_.find(key);
         if (found != sources_.end()) return &found->second;
-        if (!fontconfigReady_) return nullptr;
+        if (!fontconfig_) return nullptr;
         FaceSource source;
-        if (!Match(request, source)) return nullptr;
+        if (!Match(fontconfig_, request, source)) return nullptr;
         if (sources_.size() >= MaxCachedFaceNames) sources_.clear();
         return &sources_.emplace(key, source).first->second;
     }
 
-    static bool Match(const FontRequest& request, FaceSource& source)
+    static bool Match(FcConfig* config, const FontRequest& request, FaceSource& source)
     {
         FcPattern* pattern = FcPatternCreate();
         if (!pattern) return false;
@@ -331,10 +334,10 @@ private:
         FcPatternAddInteger(pattern, FC_WEIGHT, request.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
         FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
         FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
         FcDefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        FcPattern* match = FcFontMatch(config, pattern, &result);
         FcPatternDestroy(pattern);
         if (!match) return false;
         FcChar8* file = nullptr;
@@ -366,7 +369,7 @@ private:
 
     std::mutex mutex_;
     FT_Library library_ = nullptr;
-    bool fontconfigReady_ = false;
+    FcConfig* fontconfig_ = nullptr;
     unsigned long long useClock_ = 0;
     std::map<std::string, FaceSource> sources_;
     std::map<std::string, std::shared_ptr<const std::vector<FT_Byte>>> files_;
