@@ -1,0 +1,209 @@
+// The lumtar tool as a user runs it: exit status, messages, the files it
+// leaves (or does not), and that its files are the library's.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "lumtar32.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+#ifndef _WIN32
+
+const std::string Tool = std::string(LUMTAR_TEST_BINARY_DIR) + "/tools/lumtar";
+
+std::string Dir()
+{
+    const std::string dir = std::string(LUMTAR_TEST_BINARY_DIR) + "/test_cli";
+    fs::create_directories(dir);
+    return dir;
+}
+
+Bytes ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Text(const std::string& path)
+{
+    const Bytes b = ReadAll(path);
+    return std::string(b.begin(), b.end());
+}
+
+uint32_t Dword(const Bytes& b, std::size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+// Runs the tool in the test's directory with the arguments as a shell would take them.
+Outcome Lumtar(const std::string& args, const std::string& stdinFile = "/dev/null")
+{
+    const std::string dir = Dir();
+    const std::string command = "cd '" + dir + "' && '" + Tool + "' " + args + " <" + stdinFile + " >stdout.txt 2>stderr.txt";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(dir + "/stdout.txt"), Text(dir + "/stderr.txt")};
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!fs::exists(Tool)) GTEST_SKIP() << "lumtar is not built (CLI11 missing?)";
+        fs::remove_all(Dir());
+        Dir();
+    }
+    std::string at(const std::string& name) const { return Dir() + "/" + name; }
+};
+
+struct UsageCase {
+    const char* what;
+    const char* args;
+    int status;
+    const char* message; // part of what stderr must say
+    const char* file;    // must not exist afterwards
+};
+
+TEST_F(Cli, FailuresHaveAStatusAMessageAndNoFile)
+{
+    const UsageCase cases[] = {
+        {"text fits no type", "render 4006381333932 --types ean13 -o a.bmp", 1, "fits none of the code types ean13", "a.bmp"},
+        {"no type at all", "render 4006381333931 --types 0 -o a.wmf", 1, "fits none", "a.wmf"},
+        {"missing directory", "render 4006381333931 -o no/such/dir/a.bmp", 3, "cannot write no/such/dir/a.bmp", "no"},
+        {"size without x", "render 4006381333931 --size 5000 -o a.wmf", 2, "is no size", "a.wmf"},
+        {"size of zero", "render 4006381333931 --size 0x100 -o a.bmp", 2, "is no size", "a.bmp"},
+        {"negative size", "render 4006381333931 --size -5x100 -o a.bmp", 2, "", "a.bmp"},
+        {"WMF beyond 16 bits", "render 4006381333931 --size 40000x2000 -o a.wmf", 2, "at most 32767", "a.wmf"},
+        {"unknown extension", "render 4006381333931 -o a.png", 2, "must end in .wmf or .bmp", "a.png"},
+        {"unknown type name", "render 4006381333931 --types ean14 -o a.bmp", 2, "unknown code type", "a.bmp"},
+        {"unknown font", "render 4006381333931 --font italic -o a.bmp", 2, "", "a.bmp"},
+        {"resolution for a WMF", "render 4006381333931 --dpi 300 -o a.wmf", 2, "apply to BMP", "a.wmf"},
+        {"both --phys and --dpi", "render 4006381333931 --dpi 300 --phys 100x100 -o a.bmp", 2, "", "a.bmp"},
+        {"pattern without %d", "batch -o label.bmp", 2, "exactly one %d", "label.bmp"},
+        {"pattern with two", "batch -o label-%d-%d.bmp", 2, "exactly one %d", "label-1-1.bmp"},
+        {"pattern with %s", "batch -o label-%s.bmp", 2, "exactly one %d", "label-.bmp"},
+        {"unreadable list", "batch -i nothing.txt -o l-%d.bmp", 2, "cannot read nothing.txt", "l-1.bmp"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome o = Lumtar(c.args);
+        EXPECT_EQ(o.status, c.status) << o.err;
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+        EXPECT_FALSE(fs::exists(at(c.file)));
+    }
+}
+
+// Written by the tool and by the library with the same arguments: the same bytes.
+TEST_F(Cli, FilesAreTheLibrarys)
+{
+    ASSERT_EQ(Lumtar("render 4006381333931 --size 5000x2000 -o a.wmf").status, 0);
+    ASSERT_EQ(BarToWmf(at("b.wmf").c_str(), "4006381333931", BarFontDefault, 5000, 2000, BarTypAll), BarOk);
+    EXPECT_TRUE(ReadAll(at("a.wmf")) == ReadAll(at("b.wmf")));
+
+    // 600 pixels at 300 dpi are 5080 hundredths of a millimetre.
+    ASSERT_EQ(Lumtar("render CODE-39 --font bold --size 600x240 -o a.bmp").status, 0);
+    ASSERT_EQ(BarToBmp(at("b.bmp").c_str(), "CODE-39", BarFontBold, 600, 240, 5080, 2032, BarTypAll), BarOk);
+    EXPECT_TRUE(ReadAll(at("a.bmp")) == ReadAll(at("b.bmp")));
+
+    ASSERT_EQ(Lumtar("render 12 --types ean2 --font none --size 200x100 --phys 2540x1270 -o c.bmp").status, 0);
+    ASSERT_EQ(BarToBmp(at("d.bmp").c_str(), "12", BarFontNone, 200, 100, 2540, 1270, BarTypEan2), BarOk);
+    EXPECT_TRUE(ReadAll(at("c.bmp")) == ReadAll(at("d.bmp")));
+    EXPECT_EQ(Dword(ReadAll(at("c.bmp")), 38), 7874u); // 200 px over an inch
+}
+
+// --narrow/--wide draw through Bar2HdcEx: with 1 and 3 the files equal the
+// library's, with other widths they differ.
+TEST_F(Cli, ElementWidths)
+{
+    for (const char* ext : {"wmf", "bmp"}) {
+        SCOPED_TRACE(ext);
+        const std::string plain = std::string("p.") + ext, same = std::string("s.") + ext, other = std::string("o.") + ext;
+        for (const char* text : {"1234567890", "CODE39"}) {
+            ASSERT_EQ(Lumtar(std::string("render ") + text + " -o " + plain).status, 0);
+            ASSERT_EQ(Lumtar(std::string("render ") + text + " --narrow 1 --wide 3 -o " + same).status, 0);
+            ASSERT_EQ(Lumtar(std::string("render ") + text + " --narrow 2 --wide 5 -o " + other).status, 0);
+            EXPECT_TRUE(ReadAll(at(plain)) == ReadAll(at(same))) << text;
+            EXPECT_FALSE(ReadAll(at(plain)) == ReadAll(at(other))) << text;
+        }
+        EXPECT_EQ(Lumtar(std::string("render 4006381333932 --types ean13 --narrow 2 -o x.") + ext).status, 1);
+        EXPECT_FALSE(fs::exists(at(std::string("x.") + ext)));
+    }
+}
+
+TEST_F(Cli, RenderNamesTheType)
+{
+    const Outcome o = Lumtar("render 3-86640-001-2 -o isbn.bmp");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, "isbn.bmp  ISBN\n");
+}
+
+TEST_F(Cli, BatchNumbersTextsAndReportsTheUnfit)
+{
+    {
+        std::ofstream list(at("list.txt"), std::ios::binary);
+        list << "4006381333931\r\n"   // 7: Windows line end
+             << "\n"                  // skipped, takes no number
+             << "NOT A CODE!\n"       // 8: fits nothing, reported
+             << "96385074\n"          // 9
+             << "12";                 // 10: no final line end
+    }
+    const Outcome o = Lumtar("batch -i list.txt --start 7 --types ean13,ean8,ean2 -o label-%03d.wmf");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("text 8: \"NOT A CODE!\" fits none"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("3 of 4 files written"), std::string::npos) << o.err;
+    EXPECT_EQ(o.err.find('\r'), std::string::npos) << "no progress bar when stderr is no terminal";
+    for (const char* name : {"label-007.wmf", "label-009.wmf", "label-010.wmf"}) EXPECT_TRUE(fs::exists(at(name))) << name;
+    EXPECT_FALSE(fs::exists(at("label-008.wmf")));
+    EXPECT_FALSE(fs::exists(at("label-011.wmf")));
+
+    // The same texts from standard input, all fitting.
+    {
+        std::ofstream list(at("good.txt"));
+        list << "4006381333931\n96385074\n";
+    }
+    const Outcome piped = Lumtar("batch -o in-%d.bmp --font none --size 300x100", at("good.txt"));
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_TRUE(fs::exists(at("in-1.bmp")) && fs::exists(at("in-2.bmp")));
+    ASSERT_EQ(BarToBmp(at("ref.bmp").c_str(), "96385074", BarFontNone, 300, 100, 2540, 847, BarTypAll), BarOk);
+    EXPECT_TRUE(ReadAll(at("in-2.bmp")) == ReadAll(at("ref.bmp")));
+}
+
+TEST_F(Cli, BatchStopsAtAnUnwritablePath)
+{
+    {
+        std::ofstream list(at("list.txt"));
+        list << "4006381333931\n96385074\n";
+    }
+    const Outcome o = Lumtar("batch -i list.txt -o missing/l-%d.bmp");
+    EXPECT_EQ(o.status, 3);
+    EXPECT_NE(o.err.find("cannot write missing/l-1.bmp"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(at("missing")));
+}
+
+#else
+
+TEST(Cli, IsANativeTool)
+{
+    GTEST_SKIP() << "lumtar is built natively only";
+}
+
+#endif
+
+} // namespace
