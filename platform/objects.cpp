@@ -283,7 +283,8 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixe
 BOOL WINAPI DeleteObject(HGDIOBJ handle)
 {
     Object* o = Lookup(handle);
-    if (!o || o->kind == Kind::Dc || o->kind == Kind::Metafile) return FALSE;
+    if (!o || o->kind == Kind::Metafile) return FALSE;
+    if (o->kind == Kind::Dc) return DeleteDC(static_cast<HDC>(handle));
     if (o->stock) return TRUE;
     std::vector<HDC> recordedIn;
     {
