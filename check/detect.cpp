@@ -2,6 +2,8 @@
 // German display names of the types.
 #include "check/detect.h"
 
+#include <cstring>
+
 #include "check/checkdigit.h"
 #include "lumtar32.h"
 #include "symbols/codabar.h"
@@ -20,12 +22,26 @@ struct TextFacts {
     char copy[20]; // the first 18 characters, always terminated: all the EAN and ISBN rules see
 };
 
+// IsEanValid of the copy when the text is all digits: the copy is then all
+// digits too, and its length is the text's up to 18, which no rule accepts.
+int IsEanDigitsValid(const TextFacts& t)
+{
+    switch (t.length) {
+    case 7:
+    case 12: return 1;
+    case 8: return t.copy[7] == '0' + Ean8CheckDigit(t.copy);
+    case 13: return t.copy[12] == '0' + Ean13CheckDigit(t.copy);
+    default: return 0;
+    }
+}
+
 int Fits(int flag, const TextFacts& t)
 {
     switch (flag) {
-    case BarTypIsbn: return IsIsbnValid(t.copy);
-    case BarTypEan13: return t.digits && IsEanValid(t.copy) && t.length >= 9;
-    case BarTypEan8: return t.digits && IsEanValid(t.copy) && t.length <= 8;
+    // A digit string has no hyphens to drop: only ten digits can be an ISBN.
+    case BarTypIsbn: return t.digits && t.length != 10 ? 0 : IsIsbnValid(t.copy);
+    case BarTypEan13: return t.digits && t.length >= 9 && IsEanDigitsValid(t);
+    case BarTypEan8: return t.digits && t.length <= 8 && IsEanDigitsValid(t);
     case BarTypUpc12: return t.digits && t.length == 11;
     case BarTypEan5: return t.digits && t.length == 5;
     case BarTypEan2: return t.digits && t.length == 2;
@@ -124,8 +140,13 @@ using namespace lumtar;
 extern "C" int LUMTAR_CALL BarCodeTyp(const char* text, int types)
 {
     if (!text) return 0;
-    TextFacts facts{text, IsDigitString(text), lstrlenA(text), {}};
-    lstrcpynA(facts.copy, text, 19);
+    // One pass for the length and the digit test, then the first 18 characters.
+    TextFacts facts{text, 1, 0, {}};
+    for (const char* p = text; *p; ++p) {
+        if (!IsDigit(*p)) facts.digits = 0;
+        ++facts.length;
+    }
+    std::memcpy(facts.copy, text, facts.length < 18 ? facts.length : 18);
 
     switch (types) {
     case 0: return 0;
