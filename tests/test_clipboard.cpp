@@ -3,7 +3,10 @@
 // logical frame and then holds what the frame draws into (0, 0, 29800, 29800).
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lumtar32.h"
@@ -136,5 +139,48 @@ TEST(Clipboard, NoTextLeavesTheClipboardAlone)
     ASSERT_TRUE(p.present);
     EXPECT_EQ(p.xExt, 100);
 }
+
+#ifndef _WIN32
+// Another thread holds the clipboard open: the call still reports the
+// drawing, the clipboard keeps what it held, and the picture that found no
+// taker is released by the call (what the leak sanitizer sees). Native only:
+// Wine lets a second thread of the process in when neither names a window,
+// and without a display there is no window to name.
+TEST(Clipboard, HeldOpenElsewhere)
+{
+    ASSERT_EQ(BarToClipboard("4006381333931", BarFontNone, 111, 222, BarTypAll), 1);
+
+    std::mutex m;
+    std::condition_variable cv;
+    int stage = 0; // 1: the other thread holds it open, 2: it may close it
+    bool opened = false;
+    std::thread holder([&] {
+        opened = OpenClipboard(nullptr);
+        std::unique_lock<std::mutex> lock(m);
+        stage = 1;
+        cv.notify_all();
+        cv.wait(lock, [&] { return stage == 2; });
+        if (opened) CloseClipboard();
+    });
+    {
+        std::unique_lock<std::mutex> lock(m);
+        cv.wait(lock, [&] { return stage == 1; });
+    }
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(BarToClipboard("CODE 39", BarFontDefault, 333, 444, BarTypAll), 1);
+    EXPECT_EQ(BarToClipboard("4006381333932", BarFontDefault, 333, 444, BarTypEan13), 0);
+    {
+        std::lock_guard<std::mutex> lock(m);
+        stage = 2;
+    }
+    cv.notify_all();
+    holder.join();
+
+    const Picture p = ReadClipboard();
+    ASSERT_TRUE(p.present);
+    EXPECT_EQ(p.xExt, 111);
+    EXPECT_EQ(p.yExt, 222);
+}
+#endif
 
 } // namespace
