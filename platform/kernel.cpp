@@ -9,25 +9,34 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <new>
+#include <mutex>
+#include <unordered_set>
 #include <unistd.h>
 
 namespace {
 
 // A movable global block: the handle points at this header, the bytes follow it.
 struct alignas(16) GlobalBlock {
-    static constexpr uint32_t Magic = 0x474C4F42; // "GLOB"
-    uint32_t magic;
     UINT flags;
     int locks;
     SIZE_T size;
     unsigned char* bytes() { return reinterpret_cast<unsigned char*>(this + 1); }
 };
 
+// Every live block, so that a made-up, stale or foreign handle fails as it
+// does on Windows instead of being followed. One lock guards the set and the
+// lock counts; blocks are few and short-lived.
+std::mutex blocksLock;
+std::unordered_set<GlobalBlock*>& LiveBlocks()
+{
+    static auto* blocks = new std::unordered_set<GlobalBlock*>; // outlives every static destructor
+    return *blocks;
+}
+
 GlobalBlock* FromHandle(HGLOBAL mem)
 {
     auto* block = static_cast<GlobalBlock*>(mem);
-    return block && block->magic == GlobalBlock::Magic ? block : nullptr;
+    return block && LiveBlocks().count(block) ? block : nullptr;
 }
 
 } // namespace
@@ -40,16 +49,23 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
     void* raw = std::malloc(sizeof(GlobalBlock) + (bytes ? bytes : 1));
     if (!raw) return nullptr;
     auto* block = static_cast<GlobalBlock*>(raw);
-    block->magic = GlobalBlock::Magic;
     block->flags = flags;
     block->locks = 0;
     block->size = bytes;
     if (flags & GMEM_ZEROINIT) std::memset(block->bytes(), 0, bytes);
+    std::lock_guard guard(blocksLock);
+    try {
+        LiveBlocks().insert(block);
+    } catch (...) {
+        std::free(block);
+        return nullptr;
+    }
     return block;
 }
 
 LPVOID WINAPI GlobalLock(HGLOBAL mem)
 {
+    std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     if (!block) return nullptr;
     ++block->locks;
@@ -58,6 +74,7 @@ LPVOID WINAPI GlobalLock(HGLOBAL mem)
 
 BOOL WINAPI GlobalUnlock(HGLOBAL mem)
 {
+    std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     if (!block || block->locks == 0) return FALSE;
     return --block->locks != 0;
@@ -65,15 +82,17 @@ BOOL WINAPI GlobalUnlock(HGLOBAL mem)
 
 SIZE_T WINAPI GlobalSize(HGLOBAL mem)
 {
+    std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     return block ? block->size : 0;
 }
 
 HGLOBAL WINAPI GlobalFree(HGLOBAL mem)
 {
+    std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     if (!block) return mem; // failure: the handle comes back
-    block->magic = 0;
+    LiveBlocks().erase(block);
     std::free(block);
     return nullptr;
 }
