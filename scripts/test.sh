@@ -1,18 +1,38 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test: natively, and the Windows DLL's
-# tests under Wine. Exits non-zero when any test on either target fails.
-set -euo pipefail
+# Builds both targets and runs every test: natively, the Windows DLL's tests
+# under Wine, the native suite again under AddressSanitizer/UBSan/LeakSanitizer,
+# the threading tests under ThreadSanitizer, and a short run of every fuzzer.
+# Exits non-zero when any stage fails.
+set -uo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh || exit 1
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
 jobs=$(nproc)
-status=0
-for preset in native windows; do
-  echo "== $preset: configure and build" >&2
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
-  echo "== $preset: tests" >&2
-  ctest --preset "$preset" -j "$jobs" || status=1
-done
-exit $status
+failed=()
+
+stage() { # name, command...
+  local name=$1; shift
+  echo "== $name" >&2
+  local start=$SECONDS
+  if "$@"; then echo "== $name: ok ($((SECONDS - start)) s)" >&2
+  else echo "== $name: FAILED ($((SECONDS - start)) s)" >&2; failed+=("$name"); fi
+}
+
+build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$jobs" "${@:2}"; }
+
+stage "native build" build native
+stage "native tests" ctest --preset native -j "$jobs"
+stage "windows build" build windows
+stage "windows tests (Wine)" ctest --preset windows -j "$jobs"
+stage "asan build" build asan
+stage "asan tests" ctest --preset asan -j "$jobs"
+stage "tsan build" build tsan --target test_threads test_raster test_gdi_playback
+stage "tsan tests" ctest --preset tsan -R 'test_threads|test_raster|test_gdi_playback'
+stage "fuzzing" scripts/fuzz.sh "${LUMTAR_FUZZ_SECONDS:-60}"
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED: ${failed[*]}" >&2
+  exit 1
+fi
+echo "all stages passed" >&2
