@@ -142,8 +142,7 @@ TEST(Clipboard, NoTextLeavesTheClipboardAlone)
 
 #ifndef _WIN32
 // Another thread holds the clipboard open: the call still reports the
-// drawing, the clipboard keeps what it held, and the picture that found no
-// taker is released by the call (what the leak sanitizer sees). Native only:
+// drawing and the clipboard keeps what it held. Native only:
 // Wine lets a second thread of the process in when neither names a window,
 // and without a display there is no window to name.
 TEST(Clipboard, HeldOpenElsewhere)
