@@ -401,6 +401,7 @@ struct Turn {
             sin = std::sin(radians);
         }
     }
+    bool upright() const { return quarter && cos == 1; }
 };
 
 // A rectangle of line pixels [u0, u1) × [v0, v1) relative to the reference
@@ -505,7 +506,9 @@ void RasterText(Raster& raster, const TextStyle& style, int x, int y, const char
                       : (align & TA_BOTTOM)                 ? -static_cast<double>(line.descent)
                                                             : static_cast<double>(line.ascent);
 
-    if (style.opaque)
+    // GDI fills the background cell behind upright text only: a turned line
+    // is drawn without one, so it never erases bars that it crosses.
+    if (style.opaque && turn.upright())
         FillBox(raster, turn, x, y, LineBox{left, baseline - line.ascent, left + line.width, baseline + line.descent}, style.backgroundWhite);
 
     double pen = left;

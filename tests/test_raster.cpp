@@ -340,6 +340,7 @@ TEST(RasterText, CellIsPlacedByTheAlignment)
 
 // Each quarter turn maps the upright line's pixel (c, r), relative to the
 // reference point, onto one device pixel: the text runs up, left and down.
+// Only an upright line gets an opaque background cell, as in GDI.
 TEST(RasterText, QuarterTurnsMoveEveryPixelExactly)
 {
     struct Turn {
@@ -358,9 +359,10 @@ TEST(RasterText, QuarterTurnsMoveEveryPixelExactly)
     for (const auto& turn : turns)
         for (UINT align : aligns) {
             LOGFONTA upright = Font(24), turned = Font(24, turn.escapement);
-            // Black background: both the white cell and the black ink are compared.
-            Raster a = Blank(300, 300, false), b = Blank(300, 300, false);
+            // Black ink on white, without a background cell (turned lines have none).
+            Raster a = Blank(300, 300, true), b = Blank(300, 300, true);
             TextStyle style;
+            style.opaque = false;
             style.align = align;
             style.font = &upright;
             RasterText(a, style, 150, 150, "Fj4_", 4);
@@ -371,7 +373,7 @@ TEST(RasterText, QuarterTurnsMoveEveryPixelExactly)
                 for (int px = 0; px < 300; ++px) {
                     int c = px - 150, r = py - 150;
                     bool expected = RasterPixel(a, px, py);
-                    white += expected;
+                    white += !expected; // counts ink
                     mismatches += RasterPixel(b, 150 + turn.x(c, r), 150 + turn.y(c, r)) != expected;
                 }
             EXPECT_GT(white, 100);
@@ -418,6 +420,18 @@ TEST(RasterText, GlyphsAreMonochromeAndBoldIsHeavier)
     // Same cell for both weights.
     TextExtent r = RasterTextExtent(&regular, "0", 1), b = RasterTextExtent(&bold, "0", 1);
     EXPECT_EQ(r.ascent + r.descent, b.ascent + b.descent);
+}
+
+TEST(RasterText, OnlyUprightLinesGetABackgroundCell)
+{
+    for (int escapement : {0, 900, 2700}) {
+        LOGFONTA font = Font(30, escapement);
+        Raster canvas = Blank(200, 200, false); // black: a white cell would show
+        TextStyle style;
+        style.font = &font;
+        RasterText(canvas, style, 100, 100, "88", 2);
+        EXPECT_EQ(BoxOf(canvas, true).count > 0, escapement == 0) << "escapement " << escapement;
+    }
 }
 
 TEST(RasterText, ColoursAndBackgroundFollowTheStyle)
