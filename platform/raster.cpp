@@ -3,6 +3,7 @@
 #include "platform/raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -28,28 +29,58 @@ Span Clip(long long from, long long to, int size)
     return span;
 }
 
-// Sets pixels [x0, x1) of one row: partial bytes by mask, whole bytes by memset.
-void FillRow(uint8_t* row, int x0, int x1, bool white)
+template <bool White> void Apply(uint8_t& byte, uint8_t mask)
 {
-    int firstByte = x0 / 8;
-    int lastByte = (x1 - 1) / 8;
-    uint8_t headMask = static_cast<uint8_t>(0xFFu >> (x0 % 8));
-    uint8_t tailMask = static_cast<uint8_t>(0xFFu << (7 - (x1 - 1) % 8));
-    auto apply = [white](uint8_t& byte, uint8_t mask) { byte = white ? (byte | mask) : (byte & ~mask); };
-    if (firstByte == lastByte) {
-        apply(row[firstByte], headMask & tailMask);
-        return;
+    byte = White ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
+}
+
+// Pixels [x0, x1) of `rows` rows from `row` on. The masks are the same in
+// every row, so they are worked out once; a span of up to eight bytes, as
+// bars and glyph cells are, then costs one read and one write of a word per
+// row.
+template <bool White> void FillRows(uint8_t* row, size_t stride, int rows, int x0, int x1)
+{
+    const int firstByte = x0 / 8;
+    const int lastByte = (x1 - 1) / 8;
+    const uint8_t headMask = static_cast<uint8_t>(0xFFu >> (x0 % 8));
+    const uint8_t tailMask = static_cast<uint8_t>(0xFFu << (7 - (x1 - 1) % 8));
+    const int middle = lastByte - firstByte - 1; // whole bytes between head and tail
+    uint8_t* at = row + firstByte;
+    if (middle <= 6 && static_cast<size_t>(firstByte) + 8 <= stride) {
+        // Up to eight bytes in one word: the bytes in memory order, each with
+        // its mask (the bytes past the span keep mask 0 and are written back
+        // as they were read; they are this row's own).
+        uint64_t mask = 0;
+        for (int b = 0; b <= middle + 1; ++b) {
+            const uint8_t m = b == 0 ? (middle < 0 ? headMask & tailMask : headMask) : b == middle + 1 ? tailMask : 0xFF;
+            mask |= uint64_t{m} << (8 * (std::endian::native == std::endian::little ? b : 7 - b));
+        }
+        for (int i = 0; i < rows; ++i, at += stride) {
+            uint64_t word;
+            std::memcpy(&word, at, 8);
+            word = White ? (word | mask) : (word & ~mask);
+            std::memcpy(at, &word, 8);
+        }
+    } else if (middle < 0) {
+        for (int i = 0; i < rows; ++i, at += stride) Apply<White>(at[0], headMask & tailMask);
+    } else {
+        for (int i = 0; i < rows; ++i, at += stride) {
+            Apply<White>(at[0], headMask);
+            std::memset(at + 1, White ? 0xFF : 0x00, static_cast<size_t>(middle));
+            Apply<White>(at[middle + 1], tailMask);
+        }
     }
-    apply(row[firstByte], headMask);
-    if (lastByte - firstByte > 1) std::memset(row + firstByte + 1, white ? 0xFF : 0x00, lastByte - firstByte - 1);
-    apply(row[lastByte], tailMask);
 }
 
 void FillSpans(Raster& raster, Span xs, Span ys, bool white)
 {
     if (xs.empty() || ys.empty()) return;
-    for (int y = ys.from; y < ys.to; ++y)
-        FillRow(raster.bits.data() + static_cast<size_t>(y) * raster.stride, xs.from, xs.to, white);
+    const size_t stride = static_cast<size_t>(raster.stride);
+    uint8_t* row = raster.bits.data() + static_cast<size_t>(ys.from) * stride;
+    if (white)
+        FillRows<true>(row, stride, ys.to - ys.from, xs.from, xs.to);
+    else
+        FillRows<false>(row, stride, ys.to - ys.from, xs.from, xs.to);
 }
 
 // FillRect leaves reversed corners as they are; GDI then covers the pixels
