@@ -495,11 +495,14 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
         for (long long i = 0; i < count; ++i) {
             const long long row = firstTop + i;
             uint8_t* dst = out + (bottomUp ? (count - 1 - i) : i) * stride;
-            std::memset(dst, 0, static_cast<std::size_t>(stride));
-            if (row >= raster.height) continue;
-            const uint8_t* src = &raster.bits[static_cast<std::size_t>(row) * raster.stride];
-            std::memcpy(dst, src, static_cast<std::size_t>(copyWidth + 7) / 8);
-            if (copyWidth % 8) dst[copyWidth / 8] &= static_cast<uint8_t>(0xFF00 >> (copyWidth % 8));
+            // The bitmap's bytes, then zeros for the rest of the row.
+            std::size_t copied = 0;
+            if (row < raster.height) {
+                copied = static_cast<std::size_t>(copyWidth + 7) / 8;
+                std::memcpy(dst, &raster.bits[static_cast<std::size_t>(row) * raster.stride], copied);
+                if (copyWidth % 8) dst[copyWidth / 8] &= static_cast<uint8_t>(0xFF00 >> (copyWidth % 8));
+            }
+            if (copied < static_cast<std::size_t>(stride)) std::memset(dst + copied, 0, static_cast<std::size_t>(stride) - copied);
         }
         result = static_cast<int>(count);
     }
