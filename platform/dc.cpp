@@ -498,9 +498,15 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
             // The bitmap's bytes, then zeros for the rest of the row.
             std::size_t copied = 0;
             if (row < raster.height) {
-                copied = static_cast<std::size_t>(copyWidth + 7) / 8;
-                std::memcpy(dst, &raster.bits[static_cast<std::size_t>(row) * raster.stride], copied);
-                if (copyWidth % 8) dst[copyWidth / 8] &= static_cast<uint8_t>(0xFF00 >> (copyWidth % 8));
+                const uint8_t* src = &raster.bits[static_cast<std::size_t>(row) * raster.stride];
+                copied = static_cast<std::size_t>(copyWidth) / 8;
+                std::memcpy(dst, src, copied);
+                // A partial last byte is masked on its way, not read back from
+                // the copy (a byte load from a wide store just made stalls).
+                if (copyWidth % 8) {
+                    dst[copied] = static_cast<uint8_t>(src[copied] & (0xFF00 >> (copyWidth % 8)));
+                    ++copied;
+                }
             }
             if (copied < static_cast<std::size_t>(stride)) std::memset(dst + copied, 0, static_cast<std::size_t>(stride) - copied);
         }
