@@ -4,6 +4,7 @@
 
 #include "lumtar32.h"
 #include "output/headers.h"
+#include "render/rotation.h"
 
 namespace lumtar {
 namespace {
@@ -37,8 +38,10 @@ extern "C" int LUMTAR_CALL BarToBmp(const char* path, const char* text, const LO
 {
     if (!text) return BarErrCode;
     if (!path) return BarErrFile;
-    // GDI would hand out its 1 x 1 stock bitmap for an empty size.
+    // GDI would hand out its 1 x 1 stock bitmap for an empty size; and one
+    // logical unit per pixel, a side beyond the coordinate space cannot be drawn.
     if (pixelWidth <= 0 || pixelHeight <= 0) return BarErrGdi;
+    if (pixelWidth > MaxCoordinate || pixelHeight > MaxCoordinate) return BarErrGdi;
 
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateBitmap(pixelWidth, pixelHeight, 1, 1, nullptr);

@@ -4,12 +4,21 @@
 
 #include "lumtar32.h"
 #include "output/headers.h"
+#include "render/rotation.h"
 
 namespace lumtar {
 namespace {
 
 // width - 100 without signed overflow for the extremes nobody should pass.
 int Less(int value, int amount) { return static_cast<int>(static_cast<uint32_t>(value) - static_cast<uint32_t>(amount)); }
+
+// The drawing rectangle's far edge, size - 100, must lie within GDI's
+// coordinate space (27 bits and a sign), where the frame draws.
+bool EdgeInCoordinateSpace(int size)
+{
+    const int64_t edge = int64_t{size} - 100;
+    return edge >= -MaxCoordinate && edge <= MaxCoordinate;
+}
 
 } // namespace
 } // namespace lumtar
@@ -21,6 +30,9 @@ extern "C" int LUMTAR_CALL BarToWmf(const char* path, const char* text, const LO
 {
     if (!text) return BarErrCode;
     if (!path) return BarErrFile;
+    // A picture larger than the coordinate space cannot be recorded; the text
+    // may well fit, so this is no BarErrCode.
+    if (!EdgeInCoordinateSpace(width) || !EdgeInCoordinateSpace(height)) return BarErrGdi;
 
     HDC dc = CreateMetaFileA(nullptr);
     if (!dc) return BarErrGdi;

@@ -20,6 +20,16 @@ namespace {
 constexpr LOGFONTA DefaultLogFont = {8, 0, 0, 0, 500, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Courier New"};
 
 constexpr int MaxTextLength = 69;
+
+// A rectangle reaching beyond GDI's coordinate space cannot be drawn as asked,
+// and its extents, their sums in the renderers and the turned coordinates
+// would no longer fit an int: it is refused like a missing rectangle.
+bool InCoordinateSpace(const RECT& r)
+{
+    for (LONG v : {r.left, r.top, r.right, r.bottom})
+        if (v < -MaxCoordinate || v > MaxCoordinate) return false;
+    return true;
+}
 constexpr char InvalidMarker[] = "UNGUELTIG";
 
 // The renderer of the detected type; 0 when it drew nothing.
@@ -47,7 +57,7 @@ using namespace lumtar;
 extern "C" int LUMTAR_CALL Bar2HdcEx(HDC hdc, const char* text, const RECT* rect, const LOGFONTA* font, int types,
                                      int narrow, int wide)
 {
-    if (!hdc || !text || !rect) return 0;
+    if (!hdc || !text || !rect || !InCoordinateSpace(*rect)) return 0;
     int result = 0;
 
     HGDIOBJ oldBrush = SelectObject(hdc, GetStockObject(BLACK_BRUSH));
@@ -82,6 +92,9 @@ extern "C" int LUMTAR_CALL Bar2HdcEx(HDC hdc, const char* text, const RECT* rect
         LOGFONTA logFont = (font == BarFontDefault || font == BarFontBold) ? DefaultLogFont : *font;
         if (font == BarFontBold) logFont.lfWeight = FW_BOLD;
         textHeight = std::abs(MulDiv(logFont.lfHeight, std::abs(use->top - use->bottom), 64));
+        // A caller's height may ask for text taller than the coordinate space;
+        // it is held there, so that the renderers' offsets by it stay in range.
+        if (textHeight > MaxCoordinate) textHeight = MaxCoordinate;
         logFont.lfHeight = textHeight;
         logFont.lfEscapement = RotationState.angle;
         createdFont = CreateFontIndirectA(&logFont);

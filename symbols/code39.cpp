@@ -2,7 +2,6 @@
 // per character and a narrow gap after each.
 #include "symbols/code39.h"
 
-#include <climits>
 #include <cstdlib>
 
 #include "render/rotation.h"
@@ -27,7 +26,9 @@ int DrawCode39(HDC hdc, const char* text, const RECT* rect, int textHeight, int 
     if (narrow < 0 || wide < 0) return 0;
     // n + 2 characters of 3 wide and 6 narrow elements, n + 1 gaps between them.
     const long long steps = (3LL * n + 6) * wide + (7LL * n + 13) * narrow;
-    if (steps > INT_MAX) return 0;
+    // At least one unit per step: more steps than the coordinate space holds
+    // would run the symbol, and the sums of its elements' widths, beyond it.
+    if (steps > MaxCoordinate) return 0;
     UnitWidth = std::abs(rect->right - rect->left) / static_cast<int>(steps);
     if (UnitWidth == 0) UnitWidth = 1; // wider than the rectangle rather than invisible
 
