@@ -90,7 +90,17 @@ void BM_Floor(benchmark::State& state)
 {
     FileFloor(state, bench::BmpFileSize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))));
 }
-BENCHMARK(BM_Floor)->Name("floor/create_write2_close")->Args({bench::BmpWidth, bench::BmpHeight})->Args({100, 50});
+// At the BMP size of comparison 2 and at every size of the scaling series.
+BENCHMARK(BM_Floor)
+    ->Name("floor/create_write2_close")
+    ->Args({100, 50})
+    ->Args({200, 100})
+    ->Args({400, 200})
+    ->Args({bench::BmpWidth, bench::BmpHeight})
+    ->Args({1000, 500})
+    ->Args({2000, 1000})
+    ->Args({4000, 2000})
+    ->Args({8000, 4000});
 
 void BM_Wmf_Lumtar(benchmark::State& state)
 {
