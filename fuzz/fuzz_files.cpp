@@ -79,11 +79,15 @@ uint32_t Dword(const std::string& b, size_t at)
     return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8 | uint8_t(b[at + 2]) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
 }
 
-// The native raster refuses bitmaps of more than 512 MiB of rows; those are
-// worth a call (they must fail at once), anything between 4 million pixels
-// and that is only slow.
+// Sizes the library must refuse with BarErrGdi before drawing: a drawing
+// rectangle beyond GDI's coordinate space (2^27 - 1), and bitmaps of more than
+// the native raster's 512 MiB of rows. Those are worth a call (they must fail
+// at once); anything between 4 million pixels and them is only slow.
+constexpr long long MaxCoordinate = (1 << 27) - 1;
 constexpr long long MaxRasterBytes = 512LL << 20;
 constexpr long long MaxPixels = 4000000;
+
+bool BeyondCoordinates(long long edge) { return edge < -MaxCoordinate || edge > MaxCoordinate; }
 
 } // namespace
 
@@ -110,9 +114,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string text = in.ConsumeRemainingBytesAsString();
 
     bool refused = false; // the library must say BarErrGdi without drawing
-    if (bmp && width > 0 && height > 0) {
+    if (!bmp) {
+        refused = BeyondCoordinates(width - 100LL) || BeyondCoordinates(height - 100LL); // the rectangle's far edges
+    } else if (width > 0 && height > 0) {
         const long long rowBytes = (static_cast<long long>(width) + 31) / 32 * 4;
-        if (rowBytes * height > MaxRasterBytes)
+        if (BeyondCoordinates(width) || BeyondCoordinates(height) || rowBytes * height > MaxRasterBytes)
             refused = true;
         else if (static_cast<long long>(width) * height > MaxPixels)
             return -1; // slow, not interesting
