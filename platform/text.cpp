@@ -467,6 +467,8 @@ void PaintGlyph(Raster& raster, const Turn& turn, double x, double y, const Glyp
     if (glyph.width == 0 || glyph.rows == 0) return;
     LineBox box{u, v, u + glyph.width, v + glyph.rows};
     ForEachPixel(raster, turn, x, y, box, [&](int px, int py, long long column, long long row) {
+        // u - u0 of a centre just inside the box can round up to the width.
+        if (column >= glyph.width || row >= glyph.rows) return;
         if (glyph.Ink(static_cast<int>(column), static_cast<int>(row))) RasterSetPixel(raster, px, py, white);
     });
 }
