@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -85,6 +86,10 @@ struct Glyph {
     bool Ink(int column, int row) const { return bits[static_cast<size_t>(row) * pitch + column / 8] & (0x80u >> (column % 8)); }
 };
 using GlyphRef = std::shared_ptr<const Glyph>;
+// The glyphs of one face at one size, by code page 1252 byte. An entry is set
+// once, under the engine's lock, and never changed; a line keeps the whole set
+// alive while it paints, so eviction of the font cannot take its glyphs away.
+using GlyphSet = std::array<GlyphRef, 256>;
 
 // What a LOGFONTA asks for, reduced to what changes the pixels.
 struct FontRequest {
@@ -128,7 +133,7 @@ struct SizedFont {
     bool embolden = false;
     int ascent = 0;
     int descent = 0;
-    std::array<GlyphRef, 256> glyphs;
+    std::shared_ptr<GlyphSet> glyphs = std::make_shared<GlyphSet>();
     unsigned long long lastUse = 0;
 
     ~SizedFont()
@@ -137,9 +142,11 @@ struct SizedFont {
     }
 };
 
-// A line ready to paint: the glyph of every byte it uses, and its cell.
+// A line ready to paint: the glyphs of its font, each byte it uses among
+// them rendered, and its cell.
 struct Line {
-    std::array<GlyphRef, 256> glyphs;
+    std::shared_ptr<const GlyphSet> glyphs;
+    const Glyph& GlyphOf(char c) const { return *(*glyphs)[static_cast<unsigned char>(c)]; }
     int ascent = 0;
     int descent = 0;
     long long width = 0;
@@ -163,19 +170,38 @@ public:
     bool Layout(const LOGFONTA* font, const unsigned char* chars, int count, Line& line)
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        SizedFont* sized = Font(RequestOf(font));
-        if (!sized) return false;
+        SizedFont* sized = LastFont(font);
+        if (!sized) {
+            sized = Font(RequestOf(font));
+            if (!sized) return false;
+            Remember(font, sized);
+        }
+        line.glyphs = sized->glyphs;
         line.ascent = sized->ascent;
         line.descent = sized->descent;
-        for (int i = 0; i < count; ++i) {
-            GlyphRef& glyph = line.glyphs[chars[i]];
-            if (!glyph) glyph = GlyphOf(*sized, chars[i]);
-            line.width += glyph->advance;
-        }
+        for (int i = 0; i < count; ++i) line.width += GlyphOf(*sized, chars[i]).advance;
         return true;
     }
 
 private:
+    // The font of the previous line, by its LOGFONTA: a symbol's characters
+    // are drawn one call each with the same font, and this spares them the
+    // request and the cache search.
+    SizedFont* LastFont(const LOGFONTA* font)
+    {
+        if (!last_ || (font == nullptr) != lastIsSystem_ || (font && std::memcmp(font, &lastLogFont_, sizeof lastLogFont_) != 0))
+            return nullptr;
+        last_->lastUse = ++useClock_;
+        return last_;
+    }
+
+    void Remember(const LOGFONTA* font, SizedFont* sized)
+    {
+        last_ = sized;
+        lastIsSystem_ = font == nullptr;
+        if (font) std::memcpy(&lastLogFont_, font, sizeof lastLogFont_);
+    }
+
     TextEngine()
     {
         if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
@@ -204,6 +230,7 @@ private:
             auto oldest = std::min_element(fonts_.begin(), fonts_.end(), [](const auto& a, const auto& b) {
                 return a.second->lastUse < b.second->lastUse;
             });
+            if (oldest->second.get() == last_) last_ = nullptr;
             fonts_.erase(oldest); // glyphs in use elsewhere live on in their Lines
         }
         sized->lastUse = ++useClock_;
@@ -273,10 +300,10 @@ private:
 
     // Renders one character in monochrome; a character the face lacks gets
     // the face's default glyph, and one that cannot be rendered is blank.
-    GlyphRef GlyphOf(SizedFont& sized, unsigned char c)
+    const Glyph& GlyphOf(SizedFont& sized, unsigned char c)
     {
-        GlyphRef& cached = sized.glyphs[c];
-        if (cached) return cached;
+        GlyphRef& cached = (*sized.glyphs)[c];
+        if (cached) return *cached;
         auto glyph = std::make_shared<Glyph>();
         FT_Face face = sized.face;
         FT_UInt index = FT_Get_Char_Index(face, UnicodeOf(c));
@@ -287,7 +314,7 @@ private:
             if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0) CopyBitmap(slot, *glyph);
         }
         cached = std::move(glyph);
-        return cached;
+        return *cached;
     }
 
     static void CopyBitmap(FT_GlyphSlot slot, Glyph& glyph)
@@ -374,6 +401,9 @@ private:
     std::map<std::string, FaceSource> sources_;
     std::map<std::string, std::shared_ptr<const std::vector<FT_Byte>>> files_;
     std::map<FontRequest, std::unique_ptr<SizedFont>> fonts_;
+    SizedFont* last_ = nullptr; // an entry of fonts_, or null
+    bool lastIsSystem_ = false;
+    LOGFONTA lastLogFont_{};
 };
 
 // The turn by the escapement. The line is laid out in its own pixels (u to
@@ -462,9 +492,103 @@ void FillBox(Raster& raster, const Turn& turn, double x, double y, const LineBox
     ForEachPixel(raster, turn, x, y, box, [&](int px, int py, long long, long long) { RasterSetPixel(raster, px, py, white); });
 }
 
-void PaintGlyph(Raster& raster, const Turn& turn, double x, double y, const Glyph& glyph, double u, double v, bool white)
+// Upright: glyph row r lands on device row y + r, its bytes shifted into the
+// raster's bytes; a byte that reaches past either edge goes pixel by pixel.
+void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& glyph, bool white)
+{
+    const uint8_t lastMask = static_cast<uint8_t>(0xFF00u >> (((glyph.width - 1) % 8) + 1));
+    // A glyph up to 56 pixels wide that lies within the raster's width: each
+    // row goes in as one 64-bit word of the row, the first device byte first
+    // in memory. Near the right edge the word ends with the row, so the line
+    // pixels still fit it: x + width <= stride * 8.
+    if (x >= 0 && x + glyph.width <= raster.width && glyph.pitch <= 7 && raster.stride >= 8) {
+        const long long base = std::min<long long>(x / 8, raster.stride - 8);
+        const int shift = static_cast<int>(x - 8 * base);
+        for (int row = 0; row < glyph.rows; ++row) {
+            const long long py = y + row;
+            if (py < 0 || py >= raster.height) continue;
+            const uint8_t* source = glyph.bits.data() + static_cast<size_t>(row) * glyph.pitch;
+            uint64_t ink = 0; // the row's pixels from the most significant bit down
+            for (int k = 0; k < glyph.pitch; ++k)
+                ink |= uint64_t{k == glyph.pitch - 1 ? static_cast<uint8_t>(source[k] & lastMask) : source[k]} << (56 - 8 * k);
+            if (!ink) continue;
+            ink >>= shift;
+            if constexpr (std::endian::native == std::endian::little) ink = __builtin_bswap64(ink);
+            uint8_t* at = raster.bits.data() + static_cast<size_t>(py) * raster.stride + base;
+            uint64_t word;
+            std::memcpy(&word, at, 8);
+            word = white ? (word | ink) : (word & ~ink);
+            std::memcpy(at, &word, 8);
+        }
+        return;
+    }
+    for (int row = 0; row < glyph.rows; ++row) {
+        const long long py = y + row;
+        if (py < 0 || py >= raster.height) continue;
+        uint8_t* target = raster.bits.data() + static_cast<size_t>(py) * raster.stride;
+        const uint8_t* source = glyph.bits.data() + static_cast<size_t>(row) * glyph.pitch;
+        for (int k = 0; k < glyph.pitch; ++k) {
+            const uint8_t ink = k == glyph.pitch - 1 ? source[k] & lastMask : source[k];
+            if (!ink) continue;
+            const long long px = x + 8LL * k; // device column of the byte's first pixel
+            if (px >= 0 && px + 8 <= raster.width) {
+                const int shift = static_cast<int>(px % 8);
+                uint8_t* at = target + px / 8;
+                const uint8_t head = static_cast<uint8_t>(ink >> shift);
+                const uint8_t tail = static_cast<uint8_t>(ink << (8 - shift));
+                if (white) {
+                    at[0] |= head;
+                    if (shift) at[1] |= tail;
+                } else {
+                    at[0] &= static_cast<uint8_t>(~head);
+                    if (shift) at[1] &= static_cast<uint8_t>(~tail);
+                }
+            } else {
+                for (int bit = 0; bit < 8; ++bit)
+                    if (ink & (0x80u >> bit) && px + bit >= 0 && px + bit < raster.width)
+                        RasterSetPixel(raster, static_cast<int>(px + bit), static_cast<int>(py), white);
+            }
+        }
+    }
+}
+
+// A quarter turn maps line pixels one to one onto device pixels: the line
+// pixel (column, row) of the glyph at (u, v) is the one whose centre the
+// device pixel's centre falls on, so integer steps replace the sampling.
+void PaintGlyphQuarter(Raster& raster, const Turn& turn, int x, int y, const Glyph& glyph, long long u, long long v, bool white)
+{
+    if (turn.upright()) {
+        PaintGlyphUpright(raster, x + u, y + v, glyph, white);
+        return;
+    }
+    for (int row = 0; row < glyph.rows; ++row) {
+        for (int column = 0; column < glyph.width; ++column) {
+            if (!glyph.Ink(column, row)) continue;
+            long long px, py;
+            if (turn.sin == 1) { // running upwards
+                px = x + v + row;
+                py = y - u - 1 - column;
+            } else if (turn.cos == -1) { // upside down
+                px = x - u - 1 - column;
+                py = y - v - 1 - row;
+            } else { // running downwards
+                px = x - v - 1 - row;
+                py = y + u + column;
+            }
+            if (px >= 0 && py >= 0 && px < raster.width && py < raster.height)
+                RasterSetPixel(raster, static_cast<int>(px), static_cast<int>(py), white);
+        }
+    }
+}
+
+void PaintGlyph(Raster& raster, const Turn& turn, int x, int y, const Glyph& glyph, double u, double v, bool white)
 {
     if (glyph.width == 0 || glyph.rows == 0) return;
+    // Quarter turns of a line placed on whole pixels: the exact integer path.
+    if (turn.quarter && u == std::floor(u) && v == std::floor(v) && std::fabs(u) < 1e15 && std::fabs(v) < 1e15) {
+        PaintGlyphQuarter(raster, turn, x, y, glyph, static_cast<long long>(u), static_cast<long long>(v), white);
+        return;
+    }
     LineBox box{u, v, u + glyph.width, v + glyph.rows};
     ForEachPixel(raster, turn, x, y, box, [&](int px, int py, long long column, long long row) {
         // u - u0 of a centre just inside the box can round up to the width.
@@ -515,7 +639,7 @@ void RasterText(Raster& raster, const TextStyle& style, int x, int y, const char
 
     double pen = left;
     for (int i = 0; i < count; ++i) {
-        const Glyph& glyph = *line.glyphs[static_cast<unsigned char>(chars[i])];
+        const Glyph& glyph = line.GlyphOf(chars[i]);
         PaintGlyph(raster, turn, x, y, glyph, pen + glyph.left, baseline - glyph.top, style.textWhite);
         pen += glyph.advance;
     }
