@@ -28,7 +28,7 @@ stage "windows tests (Wine)" ctest --preset windows -j "$jobs"
 stage "asan build" build asan
 stage "asan tests" ctest --preset asan -j "$jobs"
 stage "tsan build" build tsan --target test_threads test_raster test_gdi_playback
-stage "tsan tests" ctest --preset tsan -R 'test_threads|test_raster|test_gdi_playback'
+stage "tsan tests" ctest --preset tsan -R '^(test_threads|test_raster|test_gdi_playback)$'
 stage "fuzzing" scripts/fuzz.sh "${LUMTAR_FUZZ_SECONDS:-60}"
 
 if [ ${#failed[@]} -gt 0 ]; then
