@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <unordered_set>
+#include <utility>
 #include <unistd.h>
 
 namespace {
@@ -19,7 +20,8 @@ namespace {
 struct alignas(16) GlobalBlock {
     UINT flags;
     int locks;
-    SIZE_T size;
+    SIZE_T size;     // as allocated; GlobalSize reports it
+    SIZE_T capacity; // what the memory behind the header holds
     unsigned char* bytes() { return reinterpret_cast<unsigned char*>(this + 1); }
 };
 
@@ -39,6 +41,12 @@ GlobalBlock* FromHandle(HGLOBAL mem)
     return block && LiveBlocks().count(block) ? block : nullptr;
 }
 
+// One freed large block, kept (under blocksLock) for the next allocation it
+// can hold: blocks of a megabyte or more come from mmap and would otherwise
+// be faulted in page by page every time, as the bits of large bitmaps are.
+constexpr SIZE_T SpareMinBytes = SIZE_T{1} << 20;
+GlobalBlock* spareBlock = nullptr;
+
 } // namespace
 
 extern "C" {
@@ -46,9 +54,17 @@ extern "C" {
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
 {
     if (bytes > (SIZE_T(1) << 31)) return nullptr; // no 32-bit program gets more
-    void* raw = std::malloc(sizeof(GlobalBlock) + (bytes ? bytes : 1));
-    if (!raw) return nullptr;
-    auto* block = static_cast<GlobalBlock*>(raw);
+    GlobalBlock* block = nullptr;
+    if (bytes >= SpareMinBytes) {
+        std::lock_guard guard(blocksLock);
+        if (spareBlock && spareBlock->capacity >= bytes) std::swap(block, spareBlock);
+    }
+    if (!block) {
+        void* raw = std::malloc(sizeof(GlobalBlock) + (bytes ? bytes : 1));
+        if (!raw) return nullptr;
+        block = static_cast<GlobalBlock*>(raw);
+        block->capacity = bytes;
+    }
     block->flags = flags;
     block->locks = 0;
     block->size = bytes;
@@ -93,6 +109,10 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL mem)
     GlobalBlock* block = FromHandle(mem);
     if (!block) return mem; // failure: the handle comes back
     LiveBlocks().erase(block);
+    // A large block becomes the spare unless the spare is larger; whichever
+    // is not kept is freed.
+    if (block->capacity >= SpareMinBytes && (!spareBlock || spareBlock->capacity < block->capacity))
+        std::swap(block, spareBlock);
     std::free(block);
     return nullptr;
 }
