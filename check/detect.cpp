@@ -140,12 +140,11 @@ using namespace lumtar;
 extern "C" int LUMTAR_CALL BarCodeTyp(const char* text, int types)
 {
     if (!text) return 0;
-    // One pass for the length and the digit test, then the first 18 characters.
-    TextFacts facts{text, 1, 0, {}};
-    for (const char* p = text; *p; ++p) {
-        if (!IsDigit(*p)) facts.digits = 0;
-        ++facts.length;
-    }
+    // The digits from the start, the length from where they end, then the
+    // first 18 characters.
+    const char* rest = text;
+    while (IsDigit(*rest)) ++rest;
+    TextFacts facts{text, *rest == '\0', static_cast<int>(rest - text) + lstrlenA(rest), {}};
     std::memcpy(facts.copy, text, facts.length < 18 ? facts.length : 18);
 
     switch (types) {
