@@ -561,8 +561,28 @@ void PaintGlyphQuarter(Raster& raster, const Turn& turn, int x, int y, const Gly
         PaintGlyphUpright(raster, x + u, y + v, glyph, white);
         return;
     }
-    for (int row = 0; row < glyph.rows; ++row) {
-        for (int column = 0; column < glyph.width; ++column) {
+    // Only the rows and columns that land on the raster are visited: a glyph
+    // of a huge font over a small bitmap costs what it covers, not its size.
+    // Each branch below maps row to px (or py) and column to the other by a
+    // step of +1 or -1; `from + step * index` lies in [0, size) for these.
+    auto within = [](long long from, int step, int size, int count, int& first, int& last) {
+        long long lo = step > 0 ? -from : from - size + 1, hi = step > 0 ? size - 1 - from : from;
+        first = static_cast<int>(std::max<long long>(lo, 0));
+        last = static_cast<int>(std::min<long long>(hi, count - 1));
+    };
+    int firstRow, lastRow, firstColumn, lastColumn;
+    if (turn.sin == 1) {
+        within(x + v, 1, raster.width, glyph.rows, firstRow, lastRow);
+        within(y - u - 1, -1, raster.height, glyph.width, firstColumn, lastColumn);
+    } else if (turn.cos == -1) {
+        within(y - v - 1, -1, raster.height, glyph.rows, firstRow, lastRow);
+        within(x - u - 1, -1, raster.width, glyph.width, firstColumn, lastColumn);
+    } else {
+        within(x - v - 1, -1, raster.width, glyph.rows, firstRow, lastRow);
+        within(y + u, 1, raster.height, glyph.width, firstColumn, lastColumn);
+    }
+    for (int row = firstRow; row <= lastRow; ++row) {
+        for (int column = firstColumn; column <= lastColumn; ++column) {
             if (!glyph.Ink(column, row)) continue;
             long long px, py;
             if (turn.sin == 1) { // running upwards
