@@ -27,8 +27,9 @@ stage "windows build" build windows
 stage "windows tests (Wine)" ctest --preset windows -j "$jobs"
 stage "asan build" build asan
 stage "asan tests" ctest --preset asan -j "$jobs"
-stage "tsan build" build tsan --target test_threads test_raster test_gdi_playback
-stage "tsan tests" ctest --preset tsan -R '^(test_threads|test_raster|test_gdi_playback)$'
+tsan_tests=(test_threads test_robust_threads test_raster test_raster_gdi test_gdi_playback)
+stage "tsan build" build tsan --target "${tsan_tests[@]}"
+stage "tsan tests" ctest --preset tsan -R "^($(IFS='|'; echo "${tsan_tests[*]}"))\$"
 stage "fuzzing" scripts/fuzz.sh "${LUMTAR_FUZZ_SECONDS:-60}"
 
 if [ ${#failed[@]} -gt 0 ]; then
