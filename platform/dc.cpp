@@ -12,19 +12,6 @@
 namespace lumtar::platform {
 namespace {
 
-// Metafile record functions written by the state and drawing calls.
-constexpr uint16_t META_SETBKCOLOR = 0x0201;
-constexpr uint16_t META_SETBKMODE = 0x0102;
-constexpr uint16_t META_SETMAPMODE = 0x0103;
-constexpr uint16_t META_SETTEXTCOLOR = 0x0209;
-constexpr uint16_t META_SETTEXTALIGN = 0x012E;
-constexpr uint16_t META_SETWINDOWORG = 0x020B;
-constexpr uint16_t META_SETWINDOWEXT = 0x020C;
-constexpr uint16_t META_SETVIEWPORTORG = 0x020D;
-constexpr uint16_t META_SETVIEWPORTEXT = 0x020E;
-constexpr uint16_t META_RECTANGLE = 0x041B;
-constexpr uint16_t META_PATBLT = 0x061D;
-
 constexpr UINT BS_NULL = 1;
 constexpr UINT PS_NULL = 5;
 

@@ -46,7 +46,7 @@ std::string FromCp1252(const char* text)
         if (*p < 0x80) {
             out += static_cast<char>(*p);
         } else {
-            // Latin-1 covers every character the library writes (ü, Ä, ...).
+            // Latin-1 covers every character the library writes (the umlauts among them).
             out += static_cast<char>(0xC0 | (*p >> 6));
             out += static_cast<char>(0x80 | (*p & 0x3F));
         }
