@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "lumtar32.h"
-#include "output/headers.h"
+#include "output/files.h"
 
 namespace {
 
@@ -151,90 +151,18 @@ struct Settings {
     int narrow = 0, wide = 0;
 };
 
-// Writes bytes to path, or BarErrFile.
-int WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return BarErrFile;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && written ? BarOk : BarErrFile;
-}
-
-// BarToWmf's picture, drawn with the caller's element widths.
-int WmfWithWidths(const std::string& path, const std::string& text, const Settings& s)
-{
-    HDC dc = CreateMetaFileA(nullptr);
-    if (!dc) return BarErrGdi;
-    SetMapMode(dc, MM_ANISOTROPIC);
-    SetWindowExtEx(dc, s.size.width, s.size.height, nullptr);
-    SetWindowOrgEx(dc, 0, 0, nullptr);
-    RECT rect;
-    SetRect(&rect, 50, 50, s.size.width - 100, s.size.height - 100);
-    const int drawn = Bar2HdcEx(dc, text.c_str(), &rect, s.font, s.types, s.narrow, s.wide);
-    HMETAFILE metafile = CloseMetaFile(dc);
-    const UINT size = metafile ? GetMetaFileBitsEx(metafile, 0, nullptr) : 0;
-    std::vector<uint8_t> file(lumtar::PlaceableHeaderSize + std::size_t(size));
-    const bool copied = size && GetMetaFileBitsEx(metafile, size, file.data() + lumtar::PlaceableHeaderSize) == size;
-    if (metafile) DeleteMetaFile(metafile);
-    if (!copied) return BarErrGdi;
-    if (!drawn) return BarErrCode;
-    lumtar::PutPlaceableHeader(file.data(), s.size.width, s.size.height);
-    return WriteBytes(path, file);
-}
-
-// BarToBmp's picture, drawn with the caller's element widths.
-int BmpWithWidths(const std::string& path, const std::string& text, const Settings& s)
-{
-    const int w = s.size.width, h = s.size.height;
-    const int64_t imageSize = lumtar::BmpStride(w) * h;
-    if (lumtar::BmpBitsOffset + imageSize > UINT32_MAX) return BarErrGdi;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateBitmap(w, h, 1, 1, nullptr);
-    if (!dc || !bitmap) {
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        return BarErrGdi;
-    }
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    RECT rect;
-    SetRect(&rect, 0, 0, w, h);
-    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    int result = BarOk;
-    std::vector<uint8_t> file;
-    if (!Bar2HdcEx(dc, text.c_str(), &rect, s.font, s.types, s.narrow, s.wide)) {
-        result = BarErrCode;
-    } else {
-        file.assign(lumtar::BmpBitsOffset + std::size_t(imageSize), 0);
-        lumtar::PutBmpFileHeader(file.data(), static_cast<uint32_t>(imageSize));
-        lumtar::PutBmpInfo(file.data() + lumtar::BmpFileHeaderSize, w, h, static_cast<uint32_t>(imageSize), s.phys.width,
-                           s.phys.height);
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[2];
-        } info{};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = w;
-        info.header.biHeight = h;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = 1;
-        info.header.biSizeImage = static_cast<DWORD>(imageSize);
-        info.header.biClrUsed = 2;
-        info.header.biClrImportant = 2;
-        info.colors[1] = RGBQUAD{255, 255, 255, 0};
-        if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(h), file.data() + lumtar::BmpBitsOffset,
-                      reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) != h)
-            result = BarErrGdi;
-    }
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return result == BarOk ? WriteBytes(path, file) : result;
-}
-
 // One picture into one file: BarOk, BarErrCode, BarErrFile or BarErrGdi.
 int Render(const std::string& path, const std::string& text, const Settings& s)
 {
-    if (s.widths) return s.format == Format::Wmf ? WmfWithWidths(path, text, s) : BmpWithWidths(path, text, s);
+    if (s.widths) {
+        // The library's file exports draw Interleaved 2 of 5 and Code 39 with
+        // the default widths: the same files, drawn with the chosen ones.
+        auto draw = [&](HDC dc, const RECT* rect) {
+            return Bar2HdcEx(dc, text.c_str(), rect, s.font, s.types, s.narrow, s.wide);
+        };
+        if (s.format == Format::Wmf) return lumtar::WmfFile(path.c_str(), s.size.width, s.size.height, draw);
+        return lumtar::BmpFile(path.c_str(), s.size.width, s.size.height, s.phys.width, s.phys.height, draw);
+    }
     if (s.format == Format::Wmf) return BarToWmf(path.c_str(), text.c_str(), s.font, s.size.width, s.size.height, s.types);
     return BarToBmp(path.c_str(), text.c_str(), s.font, s.size.width, s.size.height, s.phys.width, s.phys.height, s.types);
 }
