@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
+scripts/setup.sh test
 if [ -n "${LUMTAR_BENCH_BUILD:-}" ]; then
   build=$LUMTAR_BENCH_BUILD
   cmake --build "$build" --target lumtar_bench lumtar

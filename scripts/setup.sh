@@ -1,34 +1,45 @@
 #!/usr/bin/env bash
-# Installs everything the build, the tests, the demo and the benchmarks need on
-# Debian 12. Idempotent: does nothing when every package is already there.
+# Installs what the build needs on Debian 12. Idempotent: does nothing when
+# every package is already there.
+#   scripts/setup.sh        the native library, the lumtar tool and the demo
+#   scripts/setup.sh test   also everything the tests and benchmarks use: the
+#                           mingw-w64 cross compiler and Wine, GoogleTest,
+#                           clang for the fuzzers, the peers and decoders, the
+#                           independent renderers and the binding languages
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  g++-mingw-w64-i686-posix
-  wine wine32:i386
-  googletest libgtest-dev
-  libcli11-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
-  zint libzint-dev zbar-tools zxing-cpp-tools libwmf-bin imagemagick
-  libbenchmark-dev
-  clang libclang-rt-14-dev
-  time
+  libcli11-dev libpng-dev libcairo2-dev help2man
+  zbar-tools imagemagick
 )
+foreign=()
+if [ "${1:-}" = test ]; then
+  packages+=(
+    g++-mingw-w64-i686-posix wine
+    googletest libgtest-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    zint libzint-dev zxing-cpp-tools libwmf-bin
+    librsvg2-bin poppler-utils ghostscript
+    python3 python3-pytest python3-setuptools python3-pip mono-mcs fpc
+    libx11-dev dpkg-dev file time
+  )
+  foreign=(wine32:i386)
+fi
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 missing=()
-for p in "${packages[@]}"; do
+for p in "${packages[@]}" "${foreign[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ ${#foreign[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
-  missing+=(wine32:i386)
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}" >&2
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${packages[@]}" "${foreign[@]}" >/dev/null
 fi

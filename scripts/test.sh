@@ -5,7 +5,7 @@
 # Exits non-zero when any stage fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh || exit 1
+scripts/setup.sh test || exit 1
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
 jobs=$(nproc)
