@@ -1,0 +1,137 @@
+// Lumtar32.cs - P/Invoke declarations of lumtar32.dll (32-bit Windows,
+// stdcall) and liblumtar32.so (Mono and .NET find it as "lumtar32").
+//
+// lumtar32.dll is a 32-bit DLL: build the calling program for x86, a 64-bit
+// process cannot load it. Texts go in as ANSI strings, that is code page 1252
+// on a Western Windows (Mono on Linux passes UTF-8, which equals it for ASCII,
+// all a barcode holds). Results that may carry a German umlaut (the names and
+// the conversion messages) come back as bytes; Barcode decodes them from code
+// page 1252.
+//
+//   var r = new Native.RECT { Left = 0, Top = 0, Right = 1070, Bottom = 400 };
+//   Native.Bar2Hdc(e.Graphics.GetHdc(), "4006381333931", ref r, Native.FontDefault, Native.BarTypAll);
+//   Native.BarToBmp("ean.bmp", "4006381333931", Native.FontDefault, 600, 240, 5080, 2032, Native.BarTypAll);
+//   string ean = Barcode.EanFromIsbn("1-234567-89-X");   // "9781234567897"
+using System;
+using System.Runtime.InteropServices;
+using System.Text;
+
+namespace Lumtar32
+{
+    public static class Native
+    {
+        const string Library = "lumtar32";
+
+        // Code types: single bits, tried lowest first.
+        public const int BarTypIsbn = 1;
+        public const int BarTypEan13 = 2;
+        public const int BarTypEan8 = 4;
+        public const int BarTypUpc12 = 8;
+        public const int BarTypEan5 = 16;
+        public const int BarTypEan2 = 32;
+        public const int BarTyp2aus5 = 64;
+        public const int BarTypCodabar = 128;
+        public const int BarTyp3aus9 = 256;
+        public const int BarTypAll = 511;
+
+        // Results of BarToWmf and BarToBmp.
+        public const int BarOk = 0;
+        public const int BarErrCode = 1;
+        public const int BarErrFile = 2;
+        public const int BarErrGdi = 3;
+
+        // Font argument: one of these or the address of a LOGFONTA (60 bytes).
+        public static readonly IntPtr FontDefault = IntPtr.Zero;
+        public static readonly IntPtr FontNone = new IntPtr(1);
+        public static readonly IntPtr FontBold = new IntPtr(2);
+
+        [StructLayout(LayoutKind.Sequential)]
+        public struct RECT
+        {
+            public int Left, Top, Right, Bottom;
+        }
+
+        // Drawing: 1 when a symbol was drawn, 0 when the text fits none of the types.
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int Bar2Hdc(IntPtr hdc, string text, ref RECT rect, IntPtr font, int types);
+
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int Bar2HdcEx(IntPtr hdc, string text, ref RECT rect, IntPtr font, int types, int narrow, int wide);
+
+        // Files: BarOk, BarErrCode, BarErrFile or BarErrGdi. Sizes in 0.01 mm, BMP in pixels and 0.01 mm.
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarToWmf(string path, string text, IntPtr font, int width, int height, int types);
+
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarToBmp(string path, string text, IntPtr font, int pixelWidth, int pixelHeight,
+                                          int physWidth, int physHeight, int types);
+
+        // Clipboard (CF_METAFILEPICT): the drawing result.
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarToClipboard(string text, IntPtr font, int xExt, int yExt, int types);
+
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarToClipboardEx(string text, IntPtr font, int xExt, int yExt, int types, int narrow, int wide);
+
+        // Detection and names. The name belongs to the library: read it, never free it.
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarCodeTyp(string text, int types);
+
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
+        public static extern IntPtr BarCodeName(int type);
+
+        // ISBN-10 <-> EAN-13: 1 with the result, 0 with a message in the buffer
+        // (isbnOut at least 15 bytes, eanOut at least 19).
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarIsbnFromEan(byte[] isbnOut, string ean);
+
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarEanFromIsbn(byte[] eanOut, string isbn);
+    }
+
+    // The text functions with .NET strings.
+    public static class Barcode
+    {
+        // Code page 1252; Latin-1 where the runtime lacks it (the library's texts agree in both).
+        static readonly Encoding Cp1252 = GetCp1252();
+
+        static Encoding GetCp1252()
+        {
+            try { return Encoding.GetEncoding(1252); } catch (Exception) { return Encoding.GetEncoding(28591); }
+        }
+
+        static string Decode(byte[] buffer)
+        {
+            int length = Array.IndexOf(buffer, (byte)0);
+            return Cp1252.GetString(buffer, 0, length < 0 ? buffer.Length : length);
+        }
+
+        public static string Name(int type)
+        {
+            IntPtr p = Native.BarCodeName(type);
+            int length = 0;
+            while (Marshal.ReadByte(p, length) != 0) length++;
+            byte[] bytes = new byte[length];
+            Marshal.Copy(p, bytes, 0, length);
+            return Cp1252.GetString(bytes);
+        }
+
+        // The EAN-13 of an ISBN-10; ArgumentException with the library's message.
+        public static string EanFromIsbn(string isbn)
+        {
+            byte[] buffer = new byte[32];
+            int ok = Native.BarEanFromIsbn(buffer, isbn);
+            if (ok == 0) throw new ArgumentException(Decode(buffer), "isbn");
+            return Decode(buffer);
+        }
+
+        // The hyphenated ISBN-10 of an EAN-13 beginning with 978.
+        public static string IsbnFromEan(string ean)
+        {
+            byte[] buffer = new byte[32];
+            int ok = Native.BarIsbnFromEan(buffer, ean);
+            if (ok == 0) throw new ArgumentException(Decode(buffer), "ean");
+            return Decode(buffer);
+        }
+    }
+}

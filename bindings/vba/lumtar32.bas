@@ -1,0 +1,112 @@
+Attribute VB_Name = "lumtar32"
+' lumtar32.bas - the exports of lumtar32.dll for VBA (Access, Excel, Word) and VB6.
+'
+' lumtar32.dll is a 32-bit DLL: it loads into 32-bit Office and VB6 programs
+' only. A 64-bit Office cannot load a 32-bit DLL at all, whatever the
+' declarations say (PtrSafe only lets them compile there). Put lumtar32.dll
+' beside the workbook or database, into the application's folder or on the PATH,
+' or write its full path in place of "lumtar32.dll" below.
+'
+' Texts are passed as VBA strings, which VBA converts to the ANSI code page
+' (1252 on a Western Windows). The conversions write into a string that the
+' caller sized beforehand.
+'
+' Example:
+'   Dim ean As String
+'   ean = String$(19, vbNullChar)
+'   If BarEanFromIsbn(ean, "1-234567-89-X") = 1 Then ean = Left$(ean, InStr(ean, vbNullChar) - 1)   ' 9781234567897
+'   If BarToBmp(CurrentProject.Path & "\ean.bmp", ean, BarFontDefault, 600, 240, 5080, 2032, BarTypAll) <> BarOk Then MsgBox "no picture"
+'   MsgBox BarCodeNameText(BarCodeTyp(ean, BarTypAll))                                              ' EAN 13
+Option Explicit
+
+' Code types: single bits, tried lowest first.
+Public Const BarTypIsbn As Long = 1
+Public Const BarTypEan13 As Long = 2
+Public Const BarTypEan8 As Long = 4
+Public Const BarTypUpc12 As Long = 8
+Public Const BarTypEan5 As Long = 16
+Public Const BarTypEan2 As Long = 32
+Public Const BarTyp2aus5 As Long = 64
+Public Const BarTypCodabar As Long = 128
+Public Const BarTyp3aus9 As Long = 256
+Public Const BarTypAll As Long = 511
+
+' Font argument: one of these or VarPtr of a BarLogFont.
+Public Const BarFontDefault As Long = 0
+Public Const BarFontNone As Long = 1
+Public Const BarFontBold As Long = 2
+
+' Results of BarToWmf and BarToBmp.
+Public Const BarOk As Long = 0
+Public Const BarErrCode As Long = 1
+Public Const BarErrFile As Long = 2
+Public Const BarErrGdi As Long = 3
+
+Public Type BarRect
+    Left As Long
+    Top As Long
+    Right As Long
+    Bottom As Long
+End Type
+
+' LOGFONTA, 60 bytes; lfHeight in 64ths of the symbol's height (the default font has 8).
+Public Type BarLogFont
+    lfHeight As Long
+    lfWidth As Long
+    lfEscapement As Long
+    lfOrientation As Long
+    lfWeight As Long
+    lfItalic As Byte
+    lfUnderline As Byte
+    lfStrikeOut As Byte
+    lfCharSet As Byte
+    lfOutPrecision As Byte
+    lfClipPrecision As Byte
+    lfQuality As Byte
+    lfPitchAndFamily As Byte
+    lfFaceName(0 To 31) As Byte
+End Type
+
+#If VBA7 Then
+Public Declare PtrSafe Function Bar2Hdc Lib "lumtar32.dll" (ByVal hdc As LongPtr, ByVal text As String, ByRef rect As BarRect, ByVal font As LongPtr, ByVal types As Long) As Long
+Public Declare PtrSafe Function Bar2HdcEx Lib "lumtar32.dll" (ByVal hdc As LongPtr, ByVal text As String, ByRef rect As BarRect, ByVal font As LongPtr, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
+Public Declare PtrSafe Function BarToWmf Lib "lumtar32.dll" (ByVal path As String, ByVal text As String, ByVal font As LongPtr, ByVal width As Long, ByVal height As Long, ByVal types As Long) As Long
+Public Declare PtrSafe Function BarToBmp Lib "lumtar32.dll" (ByVal path As String, ByVal text As String, ByVal font As LongPtr, ByVal pixelWidth As Long, ByVal pixelHeight As Long, ByVal physWidth As Long, ByVal physHeight As Long, ByVal types As Long) As Long
+Public Declare PtrSafe Function BarToClipboard Lib "lumtar32.dll" (ByVal text As String, ByVal font As LongPtr, ByVal xExt As Long, ByVal yExt As Long, ByVal types As Long) As Long
+Public Declare PtrSafe Function BarToClipboardEx Lib "lumtar32.dll" (ByVal text As String, ByVal font As LongPtr, ByVal xExt As Long, ByVal yExt As Long, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
+Public Declare PtrSafe Function BarCodeTyp Lib "lumtar32.dll" (ByVal text As String, ByVal types As Long) As Long
+Public Declare PtrSafe Function BarCodeName Lib "lumtar32.dll" (ByVal typ As Long) As LongPtr
+Public Declare PtrSafe Function BarIsbnFromEan Lib "lumtar32.dll" (ByVal isbnOut As String, ByVal ean As String) As Long
+Public Declare PtrSafe Function BarEanFromIsbn Lib "lumtar32.dll" (ByVal eanOut As String, ByVal isbn As String) As Long
+Private Declare PtrSafe Function lstrlenA Lib "kernel32" (ByVal p As LongPtr) As Long
+Private Declare PtrSafe Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (ByVal dest As String, ByVal src As LongPtr, ByVal length As Long)
+#Else
+Public Declare Function Bar2Hdc Lib "lumtar32.dll" (ByVal hdc As Long, ByVal text As String, ByRef rect As BarRect, ByVal font As Long, ByVal types As Long) As Long
+Public Declare Function Bar2HdcEx Lib "lumtar32.dll" (ByVal hdc As Long, ByVal text As String, ByRef rect As BarRect, ByVal font As Long, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
+Public Declare Function BarToWmf Lib "lumtar32.dll" (ByVal path As String, ByVal text As String, ByVal font As Long, ByVal width As Long, ByVal height As Long, ByVal types As Long) As Long
+Public Declare Function BarToBmp Lib "lumtar32.dll" (ByVal path As String, ByVal text As String, ByVal font As Long, ByVal pixelWidth As Long, ByVal pixelHeight As Long, ByVal physWidth As Long, ByVal physHeight As Long, ByVal types As Long) As Long
+Public Declare Function BarToClipboard Lib "lumtar32.dll" (ByVal text As String, ByVal font As Long, ByVal xExt As Long, ByVal yExt As Long, ByVal types As Long) As Long
+Public Declare Function BarToClipboardEx Lib "lumtar32.dll" (ByVal text As String, ByVal font As Long, ByVal xExt As Long, ByVal yExt As Long, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
+Public Declare Function BarCodeTyp Lib "lumtar32.dll" (ByVal text As String, ByVal types As Long) As Long
+Public Declare Function BarCodeName Lib "lumtar32.dll" (ByVal typ As Long) As Long
+Public Declare Function BarIsbnFromEan Lib "lumtar32.dll" (ByVal isbnOut As String, ByVal ean As String) As Long
+Public Declare Function BarEanFromIsbn Lib "lumtar32.dll" (ByVal eanOut As String, ByVal isbn As String) As Long
+Private Declare Function lstrlenA Lib "kernel32" (ByVal p As Long) As Long
+Private Declare Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (ByVal dest As String, ByVal src As Long, ByVal length As Long)
+#End If
+
+' The display name of a type flag: "EAN 13", "3 aus 9", and "Ung" & Chr$(252) & "ltig" for
+' anything but one flag.
+' BarCodeName returns the library's own string, which is copied here, never freed.
+Public Function BarCodeNameText(ByVal typ As Long) As String
+#If VBA7 Then
+    Dim p As LongPtr
+#Else
+    Dim p As Long
+#End If
+    Dim s As String
+    p = BarCodeName(typ)
+    s = String$(lstrlenA(p), vbNullChar)
+    CopyMemory s, p, Len(s)
+    BarCodeNameText = s
+End Function
