@@ -12,10 +12,7 @@ from lumtar32 import Type, _native
 
 @pytest.mark.parametrize("text, types, expected", [
     ("4006381333931", Type.ALL, Type.EAN13),
-    ("4006381333932", Type.ALL, Type.CODE39),   # wrong check digit, odd length
     ("123456789X", Type.ALL, Type.ISBN),
-    ("123456789x", Type.ALL, Type(0)),
-    ("9638507", Type.EAN13, Type(0)),
     ("9638507", Type.EAN8 | Type.CODE39, Type.EAN8),
     ("a1234d", Type.ALL, Type.CODABAR),
     (b"\xc4", Type.ALL, Type(0)),               # bytes go as they are
