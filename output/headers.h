@@ -5,21 +5,9 @@
 
 #include <cstdint>
 
+#include "platform/bytes.h" // PutWord, PutDword, GetWord, BmpStride
+
 namespace lumtar {
-
-inline void PutWord(uint8_t* at, uint32_t value)
-{
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-inline void PutDword(uint8_t* at, uint32_t value)
-{
-    PutWord(at, value);
-    PutWord(at + 2, value >> 16);
-}
-
-inline uint16_t GetWord(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
 
 // ------------------------------------------------ placeable metafile header
 
@@ -49,9 +37,6 @@ constexpr int BmpPaletteSize = 2 * 4;
 constexpr int BmpInfoSize = BmpInfoHeaderSize + BmpPaletteSize;  // 48: what follows the file header up to the rows
 constexpr int BmpBitsOffset = BmpFileHeaderSize + BmpInfoSize;    // 62
 constexpr int64_t HundredthsPerMetre = 100000;
-
-// Rows are padded to whole 32-bit words.
-inline int64_t BmpStride(int pixelWidth) { return (int64_t{pixelWidth} + 31) / 32 * 4; }
 
 // Pixels per metre for a printed size in 0.01 mm, from the 64-bit product: 0
 // when no physical size is known, the largest field value when the quotient

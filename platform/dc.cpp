@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <new>
 
 #include "platform/gdi.h"
+#include "platform/metafile.h"
 
 namespace lumtar::platform {
 namespace {
@@ -15,16 +14,7 @@ namespace {
 constexpr UINT BS_NULL = 1;
 constexpr UINT PS_NULL = 5;
 
-uint16_t Lo(uint32_t v) { return static_cast<uint16_t>(v); }
-uint16_t Hi(uint32_t v) { return static_cast<uint16_t>(v >> 16); }
-uint16_t Word(int v) { return static_cast<uint16_t>(v); } // a 16-bit field keeps the low bits
-
 Dc* DcOf(HDC hdc) { return LookupAs<Dc>(hdc, Kind::Dc); }
-
-template <std::size_t N> void Record(Dc& dc, uint16_t function, const uint16_t (&params)[N])
-{
-    RecordParams(dc, function, params, N);
-}
 
 // Logical to device coordinates, computed as GDI does: a scale and offset in
 // double precision, the result rounded half up.
@@ -221,10 +211,7 @@ UINT WINAPI SetTextAlign(HDC hdc, UINT align)
     Dc* dc = DcOf(hdc);
     if (!dc) return GDI_ERROR;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, META_SETTEXTALIGN, {Lo(align), Hi(align)});
-        return TRUE;
-    }
+    if (dc->metafile) return MetaSetTextAlign(*dc, align);
     const UINT previous = dc->textAlign;
     dc->textAlign = align;
     return previous;
@@ -243,10 +230,7 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
     Dc* dc = DcOf(hdc);
     if (!dc) return CLR_INVALID;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, META_SETTEXTCOLOR, {Lo(color), Hi(color)});
-        return TRUE;
-    }
+    if (dc->metafile) return MetaSetTextColor(*dc, color);
     const COLORREF previous = dc->textColor;
     dc->textColor = color;
     return previous;
@@ -257,10 +241,7 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
     Dc* dc = DcOf(hdc);
     if (!dc) return CLR_INVALID;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, META_SETBKCOLOR, {Lo(color), Hi(color)});
-        return TRUE;
-    }
+    if (dc->metafile) return MetaSetBkColor(*dc, color);
     const COLORREF previous = dc->bkColor;
     dc->bkColor = color;
     return previous;
@@ -271,10 +252,7 @@ int WINAPI SetBkMode(HDC hdc, int mode)
     Dc* dc = DcOf(hdc);
     if (!dc) return 0;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, META_SETBKMODE, {Word(mode)});
-        return TRUE;
-    }
+    if (dc->metafile) return MetaSetBkMode(*dc, mode);
     if (mode != TRANSPARENT && mode != OPAQUE) return 0;
     const int previous = dc->bkMode;
     dc->bkMode = mode;
@@ -286,10 +264,7 @@ int WINAPI SetMapMode(HDC hdc, int mode)
     Dc* dc = DcOf(hdc);
     if (!dc) return 0;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, META_SETMAPMODE, {Word(mode)});
-        return TRUE;
-    }
+    if (dc->metafile) return MetaSetMapMode(*dc, mode);
     const int previous = dc->mapMode;
     if (mode == previous) return previous;
     if (mode < MM_TEXT || mode > MM_ANISOTROPIC) return 0;
@@ -299,15 +274,14 @@ int WINAPI SetMapMode(HDC hdc, int mode)
     return previous;
 }
 
-static BOOL SetExtent(HDC hdc, int x, int y, LPSIZE old, uint16_t function, SIZE Dc::*extent)
+using MetaXY = BOOL (*)(Dc&, int, int);
+
+static BOOL SetExtent(HDC hdc, int x, int y, LPSIZE old, MetaXY record, SIZE Dc::*extent)
 {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, function, {Word(y), Word(x)});
-        return TRUE;
-    }
+    if (dc->metafile) return record(*dc, x, y);
     if (old) *old = dc->*extent;
     if (dc->mapMode != MM_ISOTROPIC && dc->mapMode != MM_ANISOTROPIC) return TRUE;
     if (x == 0 || y == 0) return FALSE;
@@ -315,15 +289,12 @@ static BOOL SetExtent(HDC hdc, int x, int y, LPSIZE old, uint16_t function, SIZE
     return TRUE;
 }
 
-static BOOL SetOrigin(HDC hdc, int x, int y, LPPOINT old, uint16_t function, POINT Dc::*origin)
+static BOOL SetOrigin(HDC hdc, int x, int y, LPPOINT old, MetaXY record, POINT Dc::*origin)
 {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, function, {Word(y), Word(x)});
-        return TRUE;
-    }
+    if (dc->metafile) return record(*dc, x, y);
     if (old) *old = dc->*origin;
     dc->*origin = {x, y};
     return TRUE;
@@ -331,22 +302,22 @@ static BOOL SetOrigin(HDC hdc, int x, int y, LPPOINT old, uint16_t function, POI
 
 BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE old)
 {
-    return SetExtent(hdc, x, y, old, META_SETWINDOWEXT, &Dc::windowExt);
+    return SetExtent(hdc, x, y, old, MetaSetWindowExt, &Dc::windowExt);
 }
 
 BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE old)
 {
-    return SetExtent(hdc, x, y, old, META_SETVIEWPORTEXT, &Dc::viewportExt);
+    return SetExtent(hdc, x, y, old, MetaSetViewportExt, &Dc::viewportExt);
 }
 
 BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old)
 {
-    return SetOrigin(hdc, x, y, old, META_SETWINDOWORG, &Dc::windowOrg);
+    return SetOrigin(hdc, x, y, old, MetaSetWindowOrg, &Dc::windowOrg);
 }
 
 BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old)
 {
-    return SetOrigin(hdc, x, y, old, META_SETVIEWPORTORG, &Dc::viewportOrg);
+    return SetOrigin(hdc, x, y, old, MetaSetViewportOrg, &Dc::viewportOrg);
 }
 
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom)
@@ -361,10 +332,7 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, META_PATBLT, {Lo(rop), Hi(rop), Word(height), Word(width), Word(y), Word(x)});
-        return TRUE;
-    }
+    if (dc->metafile) return MetaPatBlt(*dc, x, y, width, height, rop);
     bool white;
     if (rop == PATCOPY) {
         auto* brush = LookupAs<Brush>(dc->brush, Kind::Brush);
@@ -405,10 +373,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom)
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        Record(*dc, META_RECTANGLE, {Word(bottom), Word(right), Word(top), Word(left)});
-        return TRUE;
-    }
+    if (dc->metafile) return MetaRectangle(*dc, left, top, right, bottom);
     Raster* raster = Target(*dc);
     if (raster) PaintRectangle(*dc, *raster, Transform(*dc).Rect(left, top, right, bottom));
     return TRUE;
@@ -420,11 +385,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR chars, int count)
     if (!dc || count < 0) return FALSE;
     if (!chars) count = 0;
     std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) {
-        if (count > 0x7FFF) return FALSE; // the record counts characters in 16 bits
-        MetaRecordText(*dc, x, y, chars, count);
-        return TRUE;
-    }
+    if (dc->metafile) return MetaTextOut(*dc, x, y, chars, count);
     Raster* raster = Target(*dc);
     if (!raster || count == 0) return TRUE;
     const Transform t(*dc);
@@ -440,77 +401,6 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR chars, int count)
     const POINT p = t.Apply(x, y);
     RasterText(*raster, style, p.x, p.y, chars, count);
     return TRUE;
-}
-
-// Device-independent rows of a monochrome bitmap, filled in as GDI fills them:
-// the header's colour count cleared and its image size set, the palette
-// black and white, rows bottom-up unless the height is negative.
-int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage)
-{
-    if (!info || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || usage > 1 || !DcOf(hdc)) return 0;
-    auto* bmp = LookupAs<Bitmap>(bitmap, Kind::Bitmap);
-    if (!bmp) return 0;
-    BITMAPINFOHEADER& h = info->bmiHeader;
-    const Raster& raster = bmp->raster;
-    auto strideOf = [](long long width, int bitCount) { return ((width * bitCount + 31) / 32) * 4; };
-
-    if (!bits && h.biBitCount == 0) { // the bitmap's own format only
-        const DWORD size = h.biSize;
-        std::memset(&h, 0, sizeof h);
-        h.biSize = size;
-        h.biWidth = raster.width;
-        h.biHeight = raster.height;
-        h.biPlanes = 1;
-        h.biBitCount = 1;
-        h.biSizeImage = static_cast<DWORD>(strideOf(raster.width, 1) * raster.height);
-        return raster.height;
-    }
-    if (h.biBitCount != 1 || h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0) return 0;
-    if (lines && !h.biPlanes) return 0;
-
-    const long long dibHeight = std::llabs(static_cast<long long>(h.biHeight));
-    if (lines == 0 || start >= dibHeight) bits = nullptr;
-    const long long stride = strideOf(h.biWidth, 1);
-    int result = 1;
-    if (bits) {
-        // DIB row r (counted from the top) shows bitmap row r.
-        const long long count = std::min<long long>(lines, dibHeight - start);
-        const bool bottomUp = h.biHeight > 0;
-        const long long firstTop = bottomUp ? dibHeight - start - count : 0; // top-most row copied
-        const int copyWidth = static_cast<int>(std::min<long long>(h.biWidth, raster.width));
-        auto* out = static_cast<uint8_t*>(bits);
-        for (long long i = 0; i < count; ++i) {
-            const long long row = firstTop + i;
-            uint8_t* dst = out + (bottomUp ? (count - 1 - i) : i) * stride;
-            // The bitmap's bytes, then zeros for the rest of the row.
-            std::size_t copied = 0;
-            if (row < raster.height) {
-                const uint8_t* src = &raster.bits[static_cast<std::size_t>(row) * raster.stride];
-                copied = static_cast<std::size_t>(copyWidth) / 8;
-                std::memcpy(dst, src, copied);
-                // A partial last byte is masked on its way, not read back from
-                // the copy (a byte load from a wide store just made stalls).
-                if (copyWidth % 8) {
-                    dst[copied] = static_cast<uint8_t>(src[copied] & (0xFF00 >> (copyWidth % 8)));
-                    ++copied;
-                }
-            }
-            if (copied < static_cast<std::size_t>(stride)) std::memset(dst + copied, 0, static_cast<std::size_t>(stride) - copied);
-        }
-        result = static_cast<int>(count);
-    }
-    // The colour table follows the header, whatever size the caller declared.
-    uint8_t* table = reinterpret_cast<uint8_t*>(info) + h.biSize;
-    if (usage == DIB_RGB_COLORS) {
-        static constexpr uint8_t BlackWhite[8] = {0, 0, 0, 0, 255, 255, 255, 0};
-        std::memcpy(table, BlackWhite, sizeof BlackWhite);
-    } else {
-        static constexpr uint8_t Indices[4] = {0, 0, 1, 0};
-        std::memcpy(table, Indices, sizeof Indices);
-    }
-    h.biClrUsed = 0;
-    h.biSizeImage = static_cast<DWORD>(stride * dibHeight);
-    return result;
 }
 
 } // extern "C"

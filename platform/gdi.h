@@ -12,27 +12,6 @@
 
 namespace lumtar::platform {
 
-// Record functions of the Windows Metafile Format that the layer writes and plays.
-constexpr uint16_t META_EOF = 0x0000;
-constexpr uint16_t META_SELECTOBJECT = 0x012D;
-constexpr uint16_t META_DELETEOBJECT = 0x01F0;
-constexpr uint16_t META_CREATEPENINDIRECT = 0x02FA;
-constexpr uint16_t META_CREATEFONTINDIRECT = 0x02FB;
-constexpr uint16_t META_CREATEBRUSHINDIRECT = 0x02FC;
-constexpr uint16_t META_EXTTEXTOUT = 0x0A32;
-constexpr uint16_t META_TEXTOUT = 0x0521;
-constexpr uint16_t META_SETBKCOLOR = 0x0201;
-constexpr uint16_t META_SETBKMODE = 0x0102;
-constexpr uint16_t META_SETMAPMODE = 0x0103;
-constexpr uint16_t META_SETTEXTCOLOR = 0x0209;
-constexpr uint16_t META_SETTEXTALIGN = 0x012E;
-constexpr uint16_t META_SETWINDOWORG = 0x020B;
-constexpr uint16_t META_SETWINDOWEXT = 0x020C;
-constexpr uint16_t META_SETVIEWPORTORG = 0x020D;
-constexpr uint16_t META_SETVIEWPORTEXT = 0x020E;
-constexpr uint16_t META_RECTANGLE = 0x041B;
-constexpr uint16_t META_PATBLT = 0x061D;
-
 enum class Kind : uint8_t { Brush, Pen, Font, Bitmap, Palette, Dc, Metafile };
 
 // Every handle names one of these. Handles are registry slots with a
@@ -130,11 +109,5 @@ HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch);
 HGDIOBJ NewPen(UINT style, POINT width, COLORREF color);
 HGDIOBJ DeviceDefaultFont();
 bool IsWhite(COLORREF color); // the nearer of black and white in a monochrome palette
-
-// --- Metafile recording (metafile.cpp), caller holds dc.lock ---
-void RecordParams(Dc& dc, uint16_t function, const uint16_t* params, std::size_t count);
-HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ object);
-void MetaForgetObject(HDC dc, uintptr_t handle); // DeleteObject's record in one metafile DC
-void MetaRecordText(Dc& dc, int x, int y, const char* chars, int count);
 
 } // namespace lumtar::platform

@@ -1,5 +1,6 @@
 // Memory metafiles in the Windows Metafile Format: the recorder behind
 // metafile DCs, the bits of a closed metafile, and playback onto any DC.
+// Every record layout the layer writes or reads is in this file.
 //
 // The header's size, largest record and object count are kept true by one
 // append routine. Parameters are stored in the reverse of GDI's argument
@@ -7,14 +8,38 @@
 // it is selected (stock objects included, as ordinary create records), takes
 // the lowest free index, and keeps it until DeleteObject writes its delete
 // record; an object still selected when it is deleted keeps its index.
+#include "platform/metafile.h"
+
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
-#include "platform/gdi.h"
+#include "platform/bytes.h"
 
 namespace lumtar::platform {
 namespace {
+
+// Record functions of the Windows Metafile Format that the layer writes and plays.
+constexpr uint16_t META_EOF = 0x0000;
+constexpr uint16_t META_SELECTOBJECT = 0x012D;
+constexpr uint16_t META_DELETEOBJECT = 0x01F0;
+constexpr uint16_t META_CREATEPENINDIRECT = 0x02FA;
+constexpr uint16_t META_CREATEFONTINDIRECT = 0x02FB;
+constexpr uint16_t META_CREATEBRUSHINDIRECT = 0x02FC;
+constexpr uint16_t META_EXTTEXTOUT = 0x0A32;
+constexpr uint16_t META_TEXTOUT = 0x0521;
+constexpr uint16_t META_SETBKCOLOR = 0x0201;
+constexpr uint16_t META_SETBKMODE = 0x0102;
+constexpr uint16_t META_SETMAPMODE = 0x0103;
+constexpr uint16_t META_SETTEXTCOLOR = 0x0209;
+constexpr uint16_t META_SETTEXTALIGN = 0x012E;
+constexpr uint16_t META_SETWINDOWORG = 0x020B;
+constexpr uint16_t META_SETWINDOWEXT = 0x020C;
+constexpr uint16_t META_SETVIEWPORTORG = 0x020D;
+constexpr uint16_t META_SETVIEWPORTEXT = 0x020E;
+constexpr uint16_t META_RECTANGLE = 0x041B;
+constexpr uint16_t META_PATBLT = 0x061D;
 
 // META_HEADER: type 1 (memory), header of 9 words, version 0x0300, then the
 // size in words, object count, largest record in words and a zero.
@@ -24,18 +49,8 @@ constexpr uint8_t EmptyHeader[HeaderBytes] = {1, 0, 9, 0, 0, 3, 9, 0, 0, 0, 0, 0
 
 constexpr std::size_t LogFont16Words = 25; // 5 shorts, 8 bytes, a 32-byte face
 
-void Put16(uint8_t* at, uint16_t v)
-{
-    at[0] = static_cast<uint8_t>(v);
-    at[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* at, uint32_t v)
-{
-    Put16(at, static_cast<uint16_t>(v));
-    Put16(at + 2, static_cast<uint16_t>(v >> 16));
-}
-uint32_t Get32(const uint8_t* at) { return at[0] | at[1] << 8 | at[2] << 16 | static_cast<uint32_t>(at[3]) << 24; }
-uint16_t Get16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+int Hi(uint32_t v) { return static_cast<int>(v >> 16); }
+int Lo(uint32_t v) { return static_cast<int>(v & 0xFFFF); }
 
 // Opens a record of `words` parameter words and returns where they go; the
 // header is brought up to date here and nowhere else.
@@ -45,11 +60,21 @@ uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
     const std::size_t at = rec.bytes.size();
     rec.bytes.resize(at + 2 * std::size_t(size));
     uint8_t* p = rec.bytes.data();
-    Put32(p + at, size);
-    Put16(p + at + 4, function);
-    Put32(p + SizeAt, Get32(p + SizeAt) + size);
-    if (size > Get32(p + MaxRecordAt)) Put32(p + MaxRecordAt, size);
+    PutDword(p + at, size);
+    PutWord(p + at + 4, function);
+    PutDword(p + SizeAt, GetDword(p + SizeAt) + size);
+    if (size > GetDword(p + MaxRecordAt)) PutDword(p + MaxRecordAt, size);
     return p + at + 6;
+}
+
+// A record of 16-bit parameters given in GDI's argument order, a 32-bit
+// argument as its high word and then its low word; each keeps its low 16
+// bits, and they are stored last first.
+BOOL Params(Dc& dc, uint16_t function, std::initializer_list<int> params)
+{
+    uint8_t* p = Append(dc.recorder, function, params.size());
+    for (auto it = params.end(); it != params.begin(); p += 2) PutWord(p, static_cast<uint32_t>(*--it));
+    return TRUE;
 }
 
 int FindSlot(const Recorder& rec, uintptr_t handle)
@@ -69,7 +94,7 @@ int AddSlot(Recorder& rec, uintptr_t handle)
         *free = handle;
     ++rec.liveSlots;
     uint8_t* objects = rec.bytes.data() + ObjectsAt;
-    if (rec.liveSlots > Get16(objects)) Put16(objects, static_cast<uint16_t>(rec.liveSlots));
+    if (rec.liveSlots > GetWord(objects)) PutWord(objects, static_cast<uint16_t>(rec.liveSlots));
     return index;
 }
 
@@ -78,7 +103,7 @@ int AddSlot(Recorder& rec, uintptr_t handle)
 void PutLogFont16(uint8_t* p, const LOGFONTA& f)
 {
     const LONG shorts[5] = {f.lfHeight, f.lfWidth, f.lfEscapement, f.lfOrientation, f.lfWeight};
-    for (int i = 0; i < 5; ++i) Put16(p + 2 * i, static_cast<uint16_t>(shorts[i]));
+    for (int i = 0; i < 5; ++i) PutWord(p + 2 * i, static_cast<uint16_t>(shorts[i]));
     const BYTE style[8] = {f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfCharSet,
                            f.lfOutPrecision, f.lfClipPrecision, f.lfQuality, f.lfPitchAndFamily};
     std::memcpy(p + 10, style, 8);
@@ -96,18 +121,18 @@ void RecordCreate(Dc& dc, const Object& o)
     case Kind::Brush: {
         const auto& b = static_cast<const Brush&>(o);
         uint8_t* p = Append(rec, META_CREATEBRUSHINDIRECT, 4);
-        Put16(p, static_cast<uint16_t>(b.style));
-        Put32(p + 2, b.color);
-        Put16(p + 6, static_cast<uint16_t>(b.hatch));
+        PutWord(p, static_cast<uint16_t>(b.style));
+        PutDword(p + 2, b.color);
+        PutWord(p + 6, static_cast<uint16_t>(b.hatch));
         break;
     }
     case Kind::Pen: {
         const auto& pen = static_cast<const Pen&>(o);
         uint8_t* p = Append(rec, META_CREATEPENINDIRECT, 5);
-        Put16(p, static_cast<uint16_t>(pen.style));
-        Put16(p + 2, static_cast<uint16_t>(pen.width.x));
-        Put16(p + 4, static_cast<uint16_t>(pen.width.y));
-        Put32(p + 6, pen.color);
+        PutWord(p, static_cast<uint16_t>(pen.style));
+        PutWord(p + 2, static_cast<uint16_t>(pen.width.x));
+        PutWord(p + 4, static_cast<uint16_t>(pen.width.y));
+        PutDword(p + 6, pen.color);
         break;
     }
     case Kind::Font:
@@ -119,10 +144,22 @@ void RecordCreate(Dc& dc, const Object& o)
 
 } // namespace
 
-void RecordParams(Dc& dc, uint16_t function, const uint16_t* params, std::size_t count)
+BOOL MetaSetTextAlign(Dc& dc, UINT align) { return Params(dc, META_SETTEXTALIGN, {Hi(align), Lo(align)}); }
+BOOL MetaSetTextColor(Dc& dc, COLORREF color) { return Params(dc, META_SETTEXTCOLOR, {Hi(color), Lo(color)}); }
+BOOL MetaSetBkColor(Dc& dc, COLORREF color) { return Params(dc, META_SETBKCOLOR, {Hi(color), Lo(color)}); }
+BOOL MetaSetBkMode(Dc& dc, int mode) { return Params(dc, META_SETBKMODE, {mode}); }
+BOOL MetaSetMapMode(Dc& dc, int mode) { return Params(dc, META_SETMAPMODE, {mode}); }
+BOOL MetaSetWindowExt(Dc& dc, int x, int y) { return Params(dc, META_SETWINDOWEXT, {x, y}); }
+BOOL MetaSetViewportExt(Dc& dc, int x, int y) { return Params(dc, META_SETVIEWPORTEXT, {x, y}); }
+BOOL MetaSetWindowOrg(Dc& dc, int x, int y) { return Params(dc, META_SETWINDOWORG, {x, y}); }
+BOOL MetaSetViewportOrg(Dc& dc, int x, int y) { return Params(dc, META_SETVIEWPORTORG, {x, y}); }
+BOOL MetaRectangle(Dc& dc, int left, int top, int right, int bottom)
 {
-    uint8_t* p = Append(dc.recorder, function, count);
-    for (std::size_t i = 0; i < count; ++i) Put16(p + 2 * i, params[i]);
+    return Params(dc, META_RECTANGLE, {left, top, right, bottom});
+}
+BOOL MetaPatBlt(Dc& dc, int x, int y, int width, int height, DWORD rop)
+{
+    return Params(dc, META_PATBLT, {x, y, width, height, Hi(rop), Lo(rop)});
 }
 
 HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ handle)
@@ -142,7 +179,7 @@ HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ handle)
             o->recordedIn.push_back(static_cast<HDC>(HandleOf(&dc)));
         }
     }
-    Put16(Append(rec, META_SELECTOBJECT, 1), static_cast<uint16_t>(index));
+    Params(dc, META_SELECTOBJECT, {index});
     HGDIOBJ previous = *current;
     *current = handle;
     return previous;
@@ -159,26 +196,29 @@ void MetaForgetObject(HDC hdc, uintptr_t handle)
     if (index < 0) return;
     const auto h = reinterpret_cast<HGDIOBJ>(handle);
     if (dc->brush == h || dc->pen == h || dc->font == h) return; // selected: no record, the index stays taken
-    Put16(Append(rec, META_DELETEOBJECT, 1), static_cast<uint16_t>(index));
+    Params(*dc, META_DELETEOBJECT, {index});
     rec.slots[index] = 0;
     --rec.liveSlots;
 }
 
 // TextOutA is recorded as META_EXTTEXTOUT without options, clipping rectangle
 // or spacing: y, x, count, options 0, the characters padded to a word.
-void MetaRecordText(Dc& dc, int x, int y, const char* chars, int count)
+BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count)
 {
+    if (count > 0x7FFF) return FALSE; // the record counts characters in 16 bits
     uint8_t* p = Append(dc.recorder, META_EXTTEXTOUT, 4 + (std::size_t(count) + 1) / 2);
-    Put16(p, static_cast<uint16_t>(y));
-    Put16(p + 2, static_cast<uint16_t>(x));
-    Put16(p + 4, static_cast<uint16_t>(count));
-    Put16(p + 6, 0);
+    PutWord(p, static_cast<uint16_t>(y));
+    PutWord(p + 2, static_cast<uint16_t>(x));
+    PutWord(p + 4, static_cast<uint16_t>(count));
+    PutWord(p + 6, 0);
     if (count) std::memcpy(p + 8, chars, count);
     if (count % 2) p[8 + count] = 0;
+    return TRUE;
 }
 
 } // namespace lumtar::platform
 
+using namespace lumtar;
 using namespace lumtar::platform;
 
 namespace {
@@ -340,11 +380,11 @@ UINT WINAPI GetMetaFileBitsEx(HMETAFILE metafile, UINT size, LPVOID bits)
 HMETAFILE WINAPI SetMetaFileBitsEx(UINT size, const BYTE* bits)
 {
     if (!bits || size < HeaderBytes || size % 2) return nullptr;
-    if (Get16(bits) != 1 || Get16(bits + 2) != 9 || Get16(bits + 4) != 0x0300) return nullptr;
+    if (GetWord(bits) != 1 || GetWord(bits + 2) != 9 || GetWord(bits + 4) != 0x0300) return nullptr;
     auto* m = new (std::nothrow) MetafileBits;
     if (!m) return nullptr;
     m->bytes.assign(bits, bits + size);
-    Put32(m->bytes.data() + SizeAt, size / 2); // the size is the one given
+    PutDword(m->bytes.data() + SizeAt, size / 2); // the size is the one given
     return RegisterMetafile(m);
 }
 
@@ -373,11 +413,11 @@ BOOL WINAPI PlayMetaFile(HDC hdc, HMETAFILE metafile)
         pen = dc->pen;
         brush = dc->brush;
     }
-    Player player{hdc, std::vector<HGDIOBJ>(Get16(bytes.data() + ObjectsAt), nullptr)};
+    Player player{hdc, std::vector<HGDIOBJ>(GetWord(bytes.data() + ObjectsAt), nullptr)};
     std::vector<uint16_t> params;
-    for (std::size_t at = 2 * std::size_t(Get16(bytes.data() + 2)); at + 6 <= bytes.size();) {
-        const uint32_t size = Get32(&bytes[at]);
-        const uint16_t function = Get16(&bytes[at + 4]);
+    for (std::size_t at = 2 * std::size_t(GetWord(bytes.data() + 2)); at + 6 <= bytes.size();) {
+        const uint32_t size = GetDword(&bytes[at]);
+        const uint16_t function = GetWord(&bytes[at + 4]);
         if (function == META_EOF || size < 3 || size > (bytes.size() - at) / 2) break;
         params.resize(size - 3);
         std::memcpy(params.data(), &bytes[at + 6], 2 * params.size()); // little-endian hosts

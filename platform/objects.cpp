@@ -1,10 +1,11 @@
-// Handles, stock objects, fonts, bitmaps and their deletion.
+// Handles, stock objects, fonts, and the deletion of objects.
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
 
 #include "platform/gdi.h"
+#include "platform/metafile.h"
 
 namespace lumtar::platform {
 namespace {
@@ -254,30 +255,6 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* logfont)
     const std::size_t length = end ? static_cast<const char*>(end) - logfont->lfFaceName : 0;
     std::memset(face + length, 0, LF_FACESIZE - length);
     return static_cast<HFONT>(RegisterNew(f));
-}
-
-HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
-{
-    if (planes != 1 || bitsPerPixel != 1) return nullptr; // monochrome only
-    if (width == 0 || height == 0) return static_cast<HBITMAP>(DefaultBitmap());
-    if (width < -0x7FFFFFFF || height < -0x7FFFFFFF) return nullptr;
-    width = width < 0 ? -width : width;
-    height = height < 0 ? -height : height;
-    auto* b = new (std::nothrow) Bitmap;
-    if (!b) return nullptr;
-    if (!RasterCreate(b->raster, width, height)) {
-        delete b;
-        return nullptr;
-    }
-    if (bits) {
-        // Initial rows top-down, each padded to 16 bits.
-        const std::size_t rowBytes = ((static_cast<std::size_t>(width) + 15) / 16) * 2;
-        const auto* src = static_cast<const uint8_t*>(bits);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(&b->raster.bits[std::size_t(y) * b->raster.stride], src + std::size_t(y) * rowBytes,
-                        std::min<std::size_t>(rowBytes, b->raster.stride));
-    }
-    return static_cast<HBITMAP>(RegisterNew(b));
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle)

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <new>
 
+#include "platform/bytes.h"
+
 namespace lumtar::platform {
 
 namespace {
@@ -135,7 +137,7 @@ bool RasterCreate(Raster& raster, int width, int height)
     KeepRows(std::move(raster.bits));
     raster = Raster{};
     if (width <= 0 || height <= 0) return false;
-    long long stride = (static_cast<long long>(width) + 31) / 32 * 4;
+    const long long stride = BmpStride(width);
     if (stride * height > MaxRasterBytes) return false;
     std::vector<uint8_t> bits = TakeRows(static_cast<size_t>(stride * height));
     try {

@@ -1,0 +1,112 @@
+// Monochrome bitmaps: created with or without initial rows, and read back as
+// device-independent rows.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/bytes.h"
+#include "platform/gdi.h"
+
+using namespace lumtar;
+using namespace lumtar::platform;
+
+extern "C" {
+
+HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
+{
+    if (planes != 1 || bitsPerPixel != 1) return nullptr; // monochrome only
+    if (width == 0 || height == 0) return static_cast<HBITMAP>(DefaultBitmap());
+    if (width < -0x7FFFFFFF || height < -0x7FFFFFFF) return nullptr;
+    width = width < 0 ? -width : width;
+    height = height < 0 ? -height : height;
+    auto* b = new (std::nothrow) Bitmap;
+    if (!b) return nullptr;
+    if (!RasterCreate(b->raster, width, height)) {
+        delete b;
+        return nullptr;
+    }
+    if (bits) {
+        // Initial rows top-down, each padded to 16 bits.
+        const std::size_t rowBytes = ((static_cast<std::size_t>(width) + 15) / 16) * 2;
+        const auto* src = static_cast<const uint8_t*>(bits);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&b->raster.bits[std::size_t(y) * b->raster.stride], src + std::size_t(y) * rowBytes,
+                        std::min<std::size_t>(rowBytes, b->raster.stride));
+    }
+    HGDIOBJ h = Register(b);
+    if (!h) delete b;
+    return static_cast<HBITMAP>(h);
+}
+
+// Device-independent rows of a monochrome bitmap, filled in as GDI fills them:
+// the header's colour count cleared and its image size set, the palette
+// black and white, rows bottom-up unless the height is negative.
+int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage)
+{
+    if (!info || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || usage > 1 || !LookupAs<Dc>(hdc, Kind::Dc)) return 0;
+    auto* bmp = LookupAs<Bitmap>(bitmap, Kind::Bitmap);
+    if (!bmp) return 0;
+    BITMAPINFOHEADER& h = info->bmiHeader;
+    const Raster& raster = bmp->raster;
+
+    if (!bits && h.biBitCount == 0) { // the bitmap's own format only
+        const DWORD size = h.biSize;
+        std::memset(&h, 0, sizeof h);
+        h.biSize = size;
+        h.biWidth = raster.width;
+        h.biHeight = raster.height;
+        h.biPlanes = 1;
+        h.biBitCount = 1;
+        h.biSizeImage = static_cast<DWORD>(BmpStride(raster.width) * raster.height);
+        return raster.height;
+    }
+    if (h.biBitCount != 1 || h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0) return 0;
+    if (lines && !h.biPlanes) return 0;
+
+    const long long dibHeight = std::llabs(static_cast<long long>(h.biHeight));
+    if (lines == 0 || start >= dibHeight) bits = nullptr;
+    const long long stride = BmpStride(h.biWidth);
+    int result = 1;
+    if (bits) {
+        // DIB row r (counted from the top) shows bitmap row r.
+        const long long count = std::min<long long>(lines, dibHeight - start);
+        const bool bottomUp = h.biHeight > 0;
+        const long long firstTop = bottomUp ? dibHeight - start - count : 0; // top-most row copied
+        const int copyWidth = static_cast<int>(std::min<long long>(h.biWidth, raster.width));
+        auto* out = static_cast<uint8_t*>(bits);
+        for (long long i = 0; i < count; ++i) {
+            const long long row = firstTop + i;
+            uint8_t* dst = out + (bottomUp ? (count - 1 - i) : i) * stride;
+            // The bitmap's bytes, then zeros for the rest of the row.
+            std::size_t copied = 0;
+            if (row < raster.height) {
+                const uint8_t* src = &raster.bits[static_cast<std::size_t>(row) * raster.stride];
+                copied = static_cast<std::size_t>(copyWidth) / 8;
+                std::memcpy(dst, src, copied);
+                // A partial last byte is masked on its way, not read back from
+                // the copy (a byte load from a wide store just made stalls).
+                if (copyWidth % 8) {
+                    dst[copied] = static_cast<uint8_t>(src[copied] & (0xFF00 >> (copyWidth % 8)));
+                    ++copied;
+                }
+            }
+            if (copied < static_cast<std::size_t>(stride)) std::memset(dst + copied, 0, static_cast<std::size_t>(stride) - copied);
+        }
+        result = static_cast<int>(count);
+    }
+    // The colour table follows the header, whatever size the caller declared.
+    uint8_t* table = reinterpret_cast<uint8_t*>(info) + h.biSize;
+    if (usage == DIB_RGB_COLORS) {
+        static constexpr uint8_t BlackWhite[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+        std::memcpy(table, BlackWhite, sizeof BlackWhite);
+    } else {
+        static constexpr uint8_t Indices[4] = {0, 0, 1, 0};
+        std::memcpy(table, Indices, sizeof Indices);
+    }
+    h.biClrUsed = 0;
+    h.biSizeImage = static_cast<DWORD>(stride * dibHeight);
+    return result;
+}
+
+} // extern "C"
