@@ -2,13 +2,26 @@
 // per character and a narrow gap after each.
 #include "symbols/code39.h"
 
-#include <cstdlib>
+#include <bit>
 
 #include "render/rotation.h"
-#include "symbols/interleaved2of5.h"
+#include "symbols/elements.h"
 
 namespace lumtar {
+namespace {
 
+// The start/stop character "*": drawn at both ends, never part of the text.
+constexpr int32_t Code39StartStop = 0x094;
+
+constexpr bool HasThreeWide(int32_t pattern) { return std::popcount(static_cast<uint32_t>(pattern)) == 3 && pattern < 0x200; }
+static_assert([] {
+    for (auto p : Code39Encodings)
+        if (!HasThreeWide(p)) return false;
+    return HasThreeWide(Code39StartStop);
+}(), "every Code 39 character has exactly three wide elements of nine");
+
+// Nine elements of pattern (bit 8 first, bar first, 1 = wide) and the narrow
+// gap after them, from x. Returns the width written.
 int DrawCode39Char(HDC hdc, int32_t pattern, const RECT* rect, int textHeight, int x, int narrow, int wide)
 {
     int written = 0;
@@ -20,16 +33,16 @@ int DrawCode39Char(HDC hdc, int32_t pattern, const RECT* rect, int textHeight, i
     return written;
 }
 
+} // namespace
+
 int DrawCode39(HDC hdc, const char* text, const RECT* rect, int textHeight, int narrow, int wide)
 {
     const int n = lstrlenA(text);
     if (narrow < 0 || wide < 0) return 0;
     // n + 2 characters of 3 wide and 6 narrow elements, n + 1 gaps between them.
-    const long long steps = (3LL * n + 6) * wide + (7LL * n + 13) * narrow;
     // At least one unit per step: more steps than the coordinate space holds
     // would run the symbol, and the sums of its elements' widths, beyond it.
-    if (steps > MaxCoordinate) return 0;
-    UnitWidth = std::abs(rect->right - rect->left) / static_cast<int>(steps);
+    if (!SetUnitWidth(rect, (3LL * n + 6) * wide + (7LL * n + 13) * narrow, MaxCoordinate)) return 0;
     if (UnitWidth == 0) UnitWidth = 1; // wider than the rectangle rather than invisible
 
     int x = rect->left;

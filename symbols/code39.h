@@ -1,7 +1,6 @@
 // Code 39 character patterns (ISO/IEC 16388, table 1).
 #pragma once
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <iterator>
 
@@ -22,22 +21,12 @@ inline constexpr int32_t Code39Encodings[] = {
 };
 static_assert(sizeof(Code39Alphabet) - 1 == std::size(Code39Encodings));
 
-// The start/stop character "*": drawn at both ends, never part of the text.
-inline constexpr int32_t Code39StartStop = 0x094;
-
 inline constexpr std::array<int32_t, 91> Code39Patterns = [] {
     std::array<int32_t, 91> table{};
     for (std::size_t i = 0; i < std::size(Code39Encodings); ++i)
         table[static_cast<unsigned char>(Code39Alphabet[i])] = Code39Encodings[i];
     return table;
 }();
-
-constexpr bool HasThreeWide(int32_t pattern) { return std::popcount(static_cast<uint32_t>(pattern)) == 3 && pattern < 0x200; }
-static_assert([] {
-    for (auto p : Code39Encodings)
-        if (!HasThreeWide(p)) return false;
-    return HasThreeWide(Code39StartStop);
-}(), "every Code 39 character has exactly three wide elements of nine");
 
 // Pattern of one text character, 0 when Code 39 has none (signed-byte compare:
 // codes from 128 upward have none).
@@ -46,10 +35,6 @@ constexpr int32_t Code39Pattern(char c)
     const signed char code = static_cast<signed char>(c);
     return code >= 32 && code <= 90 ? Code39Patterns[code] : 0;
 }
-
-// Nine elements of pattern (bit 8 first, bar first, 1 = wide) and the narrow
-// gap after them, from x. Returns the width written.
-int DrawCode39Char(HDC hdc, int32_t pattern, const RECT* rect, int textHeight, int x, int narrow, int wide);
 
 // Start/stop, the characters of text each shown below its bars, start/stop.
 // Returns 1, or 0 without drawing when narrow or wide is negative or the

@@ -5,6 +5,7 @@ set(LUMTAR_SYMBOLS_SOURCES
   symbols/ean13.cpp
   symbols/ean8.cpp
   symbols/ean_modules.cpp
+  symbols/elements.cpp
   symbols/interleaved2of5.cpp
   symbols/upca.cpp
 )

@@ -5,14 +5,33 @@
 #include <cstdlib>
 
 #include "render/rotation.h"
+#include "symbols/ean_modules.h"
 
 namespace lumtar {
+namespace {
 
+// Right-aligned codes: the seven modules in bits 6 to 0, bit 6 leftmost, 1 = bar.
+constexpr int32_t UpcLeftCodes[10] = {
+    0x0D, 0x19, 0x13, 0x3D, 0x23, 0x31, 0x2F, 0x3B, 0x37, 0x0B, // number set A, 0 - 9
+};
+constexpr int32_t UpcNormalGuard = 0b101;   // 3 modules
+constexpr int32_t UpcCentreGuard = 0b01010; // 5 modules
+
+static_assert([] {
+    for (int d = 0; d < 10; ++d)
+        if (UpcLeftCodes[d] != EanDigitPatterns[d].SetA >> 9 || UpcRightCodes[d] != EanDigitPatterns[d].SetC >> 9)
+            return false;
+    return UpcRightCodes[10] == UpcRightCodes[0];
+}(), "UPC-A codes are number sets A and C of the EAN digits");
+
+// One bar module of the 99-module box, ending at rect.bottom + bottomOffset.
 void DrawUpcModule(HDC hdc, const RECT* rect, int module, int bottomOffset)
 {
     const int w = std::abs(rect->right - rect->left) / 99;
     DrawBarRect(hdc, rect->left + module * w, rect->top, rect->left + (module + 1) * w, rect->bottom + bottomOffset);
 }
+
+} // namespace
 
 int DrawUpcModules(HDC hdc, int32_t pattern, const RECT* rect, int startModule, int moduleCount, int bottomOffset)
 {
