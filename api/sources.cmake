@@ -1,2 +1,3 @@
 set(LUMTAR_API_SOURCES
+  api/exports.cpp
 )

@@ -22,8 +22,10 @@ struct TextFacts {
     char copy[20]; // the first 18 characters, always terminated: all the EAN and ISBN rules see
 };
 
-// IsEanValid of the copy when the text is all digits: the copy is then all
-// digits too, and its length is the text's up to 18, which no rule accepts.
+// The EAN-13/EAN-8 rule for a text that is all digits: 7 or 12 digits take
+// their check digit from the renderer, 8 or 13 must carry the right one. The
+// copy is then all digits too, and its length is the text's up to 18, which
+// no rule accepts.
 int IsEanDigitsValid(const TextFacts& t)
 {
     switch (t.length) {
@@ -53,11 +55,11 @@ int Fits(int flag, const TextFacts& t)
 }
 
 // Display names, searched in this order; the pair with code 0 ends the table and names everything else.
-struct TypeName {
+struct TypeNameEntry {
     unsigned code;
     const char* name;
 };
-constexpr TypeName BarTypeNames[] = {
+constexpr TypeNameEntry BarTypeNames[] = {
     {256, "3 aus 9"},
     {64, "2 aus 5"},
     {4, "EAN 8"},
@@ -77,17 +79,6 @@ int IsDigitString(const char* text)
     for (; *text; ++text)
         if (!IsDigit(*text)) return 0;
     return 1;
-}
-
-int IsEanValid(const char* text)
-{
-    switch (lstrlenA(text)) {
-    case 7:
-    case 12: return IsDigitString(text);
-    case 8: return IsDigitString(text) && text[7] == '0' + Ean8CheckDigit(text);
-    case 13: return IsDigitString(text) && text[12] == '0' + Ean13CheckDigit(text);
-    default: return 0;
-    }
 }
 
 int IsbnHyphenlessForm(const char* text, char (&form)[20])
@@ -133,13 +124,8 @@ int IsCode39Valid(const char* text)
     return 1;
 }
 
-} // namespace lumtar
-
-using namespace lumtar;
-
-extern "C" int LUMTAR_CALL BarCodeTyp(const char* text, int types)
+int DetectType(const char* text, int types)
 {
-    if (!text) return 0;
     // The digits from the start, the length from where they end, then the
     // first 18 characters.
     const char* rest = text;
@@ -160,10 +146,12 @@ extern "C" int LUMTAR_CALL BarCodeTyp(const char* text, int types)
     }
 }
 
-extern "C" const char* LUMTAR_CALL BarCodeName(int type)
+const char* TypeName(int type)
 {
-    const TypeName* entry = BarTypeNames;
+    const TypeNameEntry* entry = BarTypeNames;
     while (entry->code != static_cast<unsigned>(type) && entry->code != 0)
         ++entry;
     return entry->name;
 }
+
+} // namespace lumtar

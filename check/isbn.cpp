@@ -5,12 +5,11 @@
 #include "check/detect.h"
 #include "lumtar32.h"
 
-using namespace lumtar;
+namespace lumtar {
 
-extern "C" int LUMTAR_CALL BarIsbnFromEan(char* isbnOut, const char* ean)
+int IsbnFromEan(char* isbnOut, const char* ean)
 {
-    if (!isbnOut || !ean) return 0;
-    if (BarCodeTyp(ean, BarTypEan13) != BarTypEan13) {
+    if (DetectType(ean, BarTypEan13) != BarTypEan13) {
         lstrcpyA(isbnOut, "Keine EAN13");
         return 0;
     }
@@ -24,9 +23,8 @@ extern "C" int LUMTAR_CALL BarIsbnFromEan(char* isbnOut, const char* ean)
     return 1;
 }
 
-extern "C" int LUMTAR_CALL BarEanFromIsbn(char* eanOut, const char* isbn)
+int EanFromIsbn(char* eanOut, const char* isbn)
 {
-    if (!eanOut || !isbn) return 0;
     // Nine characters are taken as the ISBN without its check character, untested.
     if (lstrlenA(isbn) != 9 && !IsIsbnValid(isbn)) {
         lstrcpyA(eanOut, "Keine g\xFCltige ISBN");
@@ -39,3 +37,5 @@ extern "C" int LUMTAR_CALL BarEanFromIsbn(char* eanOut, const char* isbn)
     eanOut[12] = static_cast<char>('0' + Ean13CheckDigit(eanOut));
     return 1;
 }
+
+} // namespace lumtar

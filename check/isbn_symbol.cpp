@@ -12,7 +12,7 @@ int DrawIsbnSymbol(HDC hdc, const char* text, const RECT* rect, int textHeight)
     // Converted first, so that a text whose EAN is not 13 digits (a failed
     // conversion, or non-digits in the body) draws nothing at all.
     char ean[20];
-    if (!BarEanFromIsbn(ean, text) || lstrlenA(ean) != 13 || !IsDigitString(ean)) return 0;
+    if (!EanFromIsbn(ean, text) || lstrlenA(ean) != 13 || !IsDigitString(ean)) return 0;
 
     const UINT savedAlign = SetTextAlign(hdc, TA_CENTER | TA_TOP);
     char header[28];

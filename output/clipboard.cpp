@@ -1,6 +1,8 @@
-// BarToClipboardEx and BarToClipboard: one code drawn into a memory metafile
-// with a fixed square frame and put on the clipboard as a metafile picture.
-#include "lumtar32.h"
+// The clipboard output: one code drawn into a memory metafile with a fixed
+// square frame and put on the clipboard as a metafile picture.
+#include "output/clipboard.h"
+
+#include "render/frame.h"
 
 namespace lumtar {
 namespace {
@@ -12,14 +14,9 @@ constexpr int WindowOrigin = -100;
 constexpr int SymbolExtent = 29800;
 
 } // namespace
-} // namespace lumtar
 
-using namespace lumtar;
-
-extern "C" int LUMTAR_CALL BarToClipboardEx(const char* text, const LOGFONTA* font, int xExt, int yExt, int types,
-                                            int narrow, int wide)
+int PutOnClipboard(const char* text, const LOGFONTA* font, int xExt, int yExt, int types, int narrow, int wide)
 {
-    if (!text) return 0;
     HDC dc = CreateMetaFileA(nullptr);
     if (!dc) return 0;
     SetMapMode(dc, MM_ANISOTROPIC);
@@ -28,7 +25,7 @@ extern "C" int LUMTAR_CALL BarToClipboardEx(const char* text, const LOGFONTA* fo
 
     RECT rect;
     SetRect(&rect, 0, 0, SymbolExtent, SymbolExtent);
-    const int drawn = Bar2HdcEx(dc, text, &rect, font, types, narrow, wide);
+    const int drawn = DrawCode(dc, text, rect, font, types, narrow, wide);
     HMETAFILE metafile = CloseMetaFile(dc);
 
     // The picture replaces the clipboard's content even when only the invalid
@@ -55,7 +52,4 @@ extern "C" int LUMTAR_CALL BarToClipboardEx(const char* text, const LOGFONTA* fo
     return drawn;
 }
 
-extern "C" int LUMTAR_CALL BarToClipboard(const char* text, const LOGFONTA* font, int xExt, int yExt, int types)
-{
-    return BarToClipboardEx(text, font, xExt, yExt, types, 0, 0);
-}
+} // namespace lumtar

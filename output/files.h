@@ -1,15 +1,14 @@
 // The two file pipelines: a picture recorded into a memory metafile and stored
 // as a placeable metafile, or drawn into a monochrome bitmap and stored as a
-// BMP. The drawing itself is the caller's: Bar2Hdc for BarToWmf and BarToBmp,
-// Bar2HdcEx with chosen element widths for the lumtar tool. Header-only, so
-// that the tool builds the same files through the library's exports.
+// BMP. The drawing itself is the caller's: the frame for BarToWmf and
+// BarToBmp, Bar2HdcEx with chosen element widths for the lumtar tool.
 #pragma once
 
 #include <cstdint>
 
 #include "lumtar32.h"
 #include "output/headers.h"
-#include "render/rotation.h"
+#include "render/limits.h"
 
 namespace lumtar {
 
@@ -17,14 +16,6 @@ namespace lumtar {
 inline int Less(int value, int amount)
 {
     return static_cast<int>(static_cast<uint32_t>(value) - static_cast<uint32_t>(amount));
-}
-
-// The drawing rectangle's far edge, size - 100, must lie within GDI's
-// coordinate space (27 bits and a sign), where the frame draws.
-inline bool EdgeInCoordinateSpace(int size)
-{
-    const int64_t edge = int64_t{size} - 100;
-    return edge >= -MaxCoordinate && edge <= MaxCoordinate;
 }
 
 // Creates path and writes the header, then the body: BarOk or BarErrFile.
@@ -44,9 +35,10 @@ inline int WriteFile(const char* path, const uint8_t* header, UINT headerSize, c
 template <class Draw> int WmfFile(const char* path, int width, int height, Draw draw)
 {
     if (!path) return BarErrFile;
-    // A picture larger than the coordinate space cannot be recorded; the text
-    // may well fit, so this is no BarErrCode.
-    if (!EdgeInCoordinateSpace(width) || !EdgeInCoordinateSpace(height)) return BarErrGdi;
+    // A picture larger than the coordinate space cannot be recorded (the far
+    // edge of the drawing rectangle, size - 100, lies beyond it); the text may
+    // well fit, so this is no BarErrCode.
+    if (!InCoordinateSpace(int64_t{width} - 100) || !InCoordinateSpace(int64_t{height} - 100)) return BarErrGdi;
 
     HDC dc = CreateMetaFileA(nullptr);
     if (!dc) return BarErrGdi;

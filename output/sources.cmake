@@ -1,5 +1,3 @@
 set(LUMTAR_OUTPUT_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/wmf.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/bmp.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/clipboard.cpp
+  output/clipboard.cpp
 )

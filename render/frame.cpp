@@ -1,7 +1,10 @@
 // The rendering frame: black brush and pen, type detection, orientation, the
 // text font, one renderer, the invalid marker, and the caller's objects back.
+#include "render/frame.h"
+
 #include <cstdlib>
 
+#include "check/detect.h"
 #include "check/isbn.h"
 #include "lumtar32.h"
 #include "render/rotation.h"
@@ -20,17 +23,69 @@ namespace {
 constexpr LOGFONTA DefaultLogFont = {8, 0, 0, 0, 500, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Courier New"};
 
 constexpr int MaxTextLength = 69;
-
-// A rectangle reaching beyond GDI's coordinate space cannot be drawn as asked,
-// and its extents, their sums in the renderers and the turned coordinates
-// would no longer fit an int: it is refused like a missing rectangle.
-bool InCoordinateSpace(const RECT& r)
-{
-    for (LONG v : {r.left, r.top, r.right, r.bottom})
-        if (v < -MaxCoordinate || v > MaxCoordinate) return false;
-    return true;
-}
 constexpr char InvalidMarker[] = "UNGUELTIG";
+
+// The type to draw and the text the renderer sees: its first 69 characters.
+// A longer text would be drawn cut short, as other data than the caller's, so
+// it fits no type. (An Interleaved 2 of 5 text is even, so it keeps to 68 digits.)
+int DrawableType(const char* text, int types, char (&copy)[MaxTextLength + 1])
+{
+    int type = DetectType(text, types);
+    lstrcpynA(copy, text, sizeof copy);
+    if (lstrlenA(copy) == MaxTextLength && text[MaxTextLength] != '\0') type = 0;
+    return type;
+}
+
+// Higher than wide: the symbol is laid out in the turned rectangle, whose x
+// runs up the caller's rectangle. Sets RotationState; returns the rectangle
+// the renderer lays out in (rect itself, or turned).
+const RECT& Orient(const RECT& rect, RECT& turned)
+{
+    const RECT* use = &rect;
+    if (std::abs(rect.right - rect.left) < std::abs(rect.bottom - rect.top)) {
+        turned = {0, 0, rect.bottom - rect.top, rect.right - rect.left};
+        RotationState.originX = rect.left;
+        RotationState.originY = rect.top;
+        RotationState.angle = 900;
+        use = &turned;
+    } else {
+        RotationState.angle = 0;
+    }
+    RotationState.width = use->right - use->left;
+    return *use;
+}
+
+// The text font selected into hdc, and what to restore afterwards.
+struct TextFont {
+    int height = 0; // 0: no text
+    HFONT created = nullptr;
+    HGDIOBJ previous = nullptr;
+};
+
+// The caller's font (or the default, or the bold default) at its height as a
+// fraction of the layout rectangle's height, turned with the symbol.
+TextFont SelectTextFont(HDC hdc, const LOGFONTA* font, const RECT& use)
+{
+    TextFont selected;
+    if (font == BarFontNone) return selected;
+    LOGFONTA logFont = (font == BarFontDefault || font == BarFontBold) ? DefaultLogFont : *font;
+    if (font == BarFontBold) logFont.lfWeight = FW_BOLD;
+    selected.height = std::abs(MulDiv(logFont.lfHeight, std::abs(use.top - use.bottom), 64));
+    // A caller's height may ask for text taller than the coordinate space;
+    // it is held there, so that the renderers' offsets by it stay in range.
+    if (selected.height > MaxCoordinate) selected.height = MaxCoordinate;
+    logFont.lfHeight = selected.height;
+    logFont.lfEscapement = RotationState.angle;
+    selected.created = CreateFontIndirectA(&logFont);
+    selected.previous = SelectObject(hdc, selected.created);
+    return selected;
+}
+
+void RestoreTextFont(HDC hdc, const TextFont& font)
+{
+    SelectObject(hdc, font.previous);
+    DeleteObject(font.created);
+}
 
 // The renderer of the detected type; 0 when it drew nothing.
 int DrawSymbol(HDC hdc, int type, const char* text, const RECT* rect, int textHeight, int narrow, int wide)
@@ -50,75 +105,28 @@ int DrawSymbol(HDC hdc, int type, const char* text, const RECT* rect, int textHe
 }
 
 } // namespace
-} // namespace lumtar
 
-using namespace lumtar;
-
-extern "C" int LUMTAR_CALL Bar2HdcEx(HDC hdc, const char* text, const RECT* rect, const LOGFONTA* font, int types,
-                                     int narrow, int wide)
+int DrawCode(HDC hdc, const char* text, const RECT& rect, const LOGFONTA* font, int types, int narrow, int wide)
 {
-    if (!hdc || !text || !rect || !InCoordinateSpace(*rect)) return 0;
-    int result = 0;
-
     HGDIOBJ oldBrush = SelectObject(hdc, GetStockObject(BLACK_BRUSH));
     HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(BLACK_PEN));
 
-    int type = BarCodeTyp(text, types);
     char copy[MaxTextLength + 1];
-    lstrcpynA(copy, text, sizeof copy);
-    // A longer text would be drawn cut short, as other data than the caller's.
-    // (An Interleaved 2 of 5 text is even, so it keeps to 68 digits.)
-    if (lstrlenA(copy) == MaxTextLength && text[MaxTextLength] != '\0') type = 0;
-
-    // Higher than wide: lay the symbol out in the turned rectangle, whose x
-    // runs up the caller's rectangle.
+    const int type = DrawableType(text, types, copy);
     RECT turned;
-    const RECT* use = rect;
-    if (std::abs(rect->right - rect->left) < std::abs(rect->bottom - rect->top)) {
-        turned = {0, 0, rect->bottom - rect->top, rect->right - rect->left};
-        RotationState.originX = rect->left;
-        RotationState.originY = rect->top;
-        RotationState.angle = 900;
-        use = &turned;
-    } else {
-        RotationState.angle = 0;
-    }
-    RotationState.width = use->right - use->left;
+    const RECT& use = Orient(rect, turned);
+    const TextFont textFont = SelectTextFont(hdc, font, use);
 
-    int textHeight = 0;
-    HFONT createdFont = nullptr;
-    HGDIOBJ oldFont = nullptr;
-    if (font != BarFontNone) {
-        LOGFONTA logFont = (font == BarFontDefault || font == BarFontBold) ? DefaultLogFont : *font;
-        if (font == BarFontBold) logFont.lfWeight = FW_BOLD;
-        textHeight = std::abs(MulDiv(logFont.lfHeight, std::abs(use->top - use->bottom), 64));
-        // A caller's height may ask for text taller than the coordinate space;
-        // it is held there, so that the renderers' offsets by it stay in range.
-        if (textHeight > MaxCoordinate) textHeight = MaxCoordinate;
-        logFont.lfHeight = textHeight;
-        logFont.lfEscapement = RotationState.angle;
-        createdFont = CreateFontIndirectA(&logFont);
-        oldFont = SelectObject(hdc, createdFont);
-    }
-
-    if (narrow == 0) narrow = 1;
-    if (wide == 0) wide = 3;
-
-    result = DrawSymbol(hdc, type, copy, use, textHeight, narrow, wide);
+    const int result = DrawSymbol(hdc, type, copy, &use, textFont.height, narrow == 0 ? 1 : narrow,
+                                  wide == 0 ? 3 : wide);
     // Nothing fits (or the symbol could not be drawn): the marker at the left
     // edge and vertical middle, in the alignment the device context has.
-    if (result == 0) DrawBarText(hdc, use->left, (use->top + use->bottom) / 2, InvalidMarker, 9);
+    if (result == 0) DrawBarText(hdc, use.left, (use.top + use.bottom) / 2, InvalidMarker, 9);
 
     SelectObject(hdc, oldBrush);
     SelectObject(hdc, oldPen);
-    if (font != BarFontNone) {
-        SelectObject(hdc, oldFont);
-        DeleteObject(createdFont);
-    }
+    if (font != BarFontNone) RestoreTextFont(hdc, textFont);
     return result;
 }
 
-extern "C" int LUMTAR_CALL Bar2Hdc(HDC hdc, const char* text, const RECT* rect, const LOGFONTA* font, int types)
-{
-    return Bar2HdcEx(hdc, text, rect, font, types, 0, 0);
-}
+} // namespace lumtar

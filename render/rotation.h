@@ -4,13 +4,9 @@
 #include <cstdint>
 
 #include "lumtar32_gdi.h"
+#include "render/limits.h"
 
 namespace lumtar {
-
-// GDI keeps logical coordinates within 27 bits and a sign. The frame draws
-// only into rectangles inside this range, and the file outputs refuse
-// picture sizes that would take their drawing rectangle beyond it.
-constexpr int32_t MaxCoordinate = (1 << 27) - 1; // 134217727
 
 // Written by the frame at the start of every drawing call, read only by the
 // primitives. Renderers lay a symbol out upright: x along the symbol from the
