@@ -38,11 +38,10 @@ int DrawCode39Char(HDC hdc, int32_t pattern, const RECT* rect, int textHeight, i
 int DrawCode39(HDC hdc, const char* text, const RECT* rect, int textHeight, int narrow, int wide)
 {
     const int n = lstrlenA(text);
-    if (narrow < 0 || wide < 0) return 0;
     // n + 2 characters of 3 wide and 6 narrow elements, n + 1 gaps between them.
     // At least one unit per step: more steps than the coordinate space holds
     // would run the symbol, and the sums of its elements' widths, beyond it.
-    if (!SetUnitWidth(rect, (3LL * n + 6) * wide + (7LL * n + 13) * narrow, MaxCoordinate)) return 0;
+    if (!SetUnitWidth(rect, narrow, wide, 3LL * n + 6, 7LL * n + 13, MaxCoordinate)) return 0;
     if (UnitWidth == 0) UnitWidth = 1; // wider than the rectangle rather than invisible
 
     int x = rect->left;

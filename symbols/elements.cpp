@@ -8,8 +8,10 @@ namespace lumtar {
 
 thread_local int UnitWidth = 0;
 
-bool SetUnitWidth(const RECT* rect, long long steps, long long limit)
+bool SetUnitWidth(const RECT* rect, int narrow, int wide, long long wideCount, long long narrowCount, long long limit)
 {
+    if (narrow < 0 || wide < 0) return false;
+    const long long steps = wideCount * wide + narrowCount * narrow;
     if (steps > limit) return false;
     UnitWidth = std::abs(rect->right - rect->left) / static_cast<int>(steps);
     return true;

@@ -9,9 +9,11 @@ namespace lumtar {
 // renderers at the start of every symbol. One per thread, like RotationState.
 extern thread_local int UnitWidth;
 
-// The rectangle's width shared out over steps width steps: UnitWidth, which
-// may come out 0. False, with UnitWidth untouched, when steps exceed limit.
-bool SetUnitWidth(const RECT* rect, long long steps, long long limit);
+// The rectangle's width shared out over the symbol's width steps, wideCount
+// wide and narrowCount narrow elements: UnitWidth, which may come out 0.
+// False, with UnitWidth untouched, when narrow or wide is negative or the
+// steps exceed limit.
+bool SetUnitWidth(const RECT* rect, int narrow, int wide, long long wideCount, long long narrowCount, long long limit);
 
 // One element UnitWidth * factor wide at x; a bar (bar != 0) runs from rect.top
 // to rect.bottom - textHeight, a space only counts. Returns the width.

@@ -52,10 +52,9 @@ int DrawElementPairs(HDC hdc, int count, int barPattern, int spacePattern, const
 int DrawInterleaved2of5(HDC hdc, const char* text, const RECT* rect, int textHeight, int narrow, int wide)
 {
     const int n = lstrlenA(text);
-    if (narrow < 0 || wide < 0) return 0;
     // n digits: 2n wide, 3n narrow; start: 4 narrow; stop: 1 wide, 2 narrow
     // (its closing space is not counted). UnitWidth may be 0: all elements empty.
-    if (!SetUnitWidth(rect, (2LL * n + 1) * wide + (3LL * n + 6) * narrow, INT_MAX)) return 0;
+    if (!SetUnitWidth(rect, narrow, wide, 2LL * n + 1, 3LL * n + 6, INT_MAX)) return 0;
 
     int x = rect->left;
     x += DrawElementPairs(hdc, 2, 0b00, 0b00, rect, textHeight, x, narrow, wide); // start: four narrow
