@@ -85,13 +85,14 @@ TEST_F(Cli, FailuresHaveAStatusAMessageAndNoFile)
 {
     const UsageCase cases[] = {
         {"text fits no type", "render 4006381333932 --types ean13 -o a.bmp", 1, "fits none of the code types ean13", "a.bmp"},
-        {"no type at all", "render 4006381333931 --types 0 -o a.wmf", 1, "fits none", "a.wmf"},
+        {"no type at all", "render 4006381333931 --types 0 -o a.wmf", 2, "holds none of the nine", "a.wmf"},
+        {"no type in the mask", "render 4006381333931 --types 1024 -o a.wmf", 2, "holds none of the nine", "a.wmf"},
         {"missing directory", "render 4006381333931 -o no/such/dir/a.bmp", 3, "cannot write no/such/dir/a.bmp", "no"},
         {"size without x", "render 4006381333931 --size 5000 -o a.wmf", 2, "is no size", "a.wmf"},
         {"size of zero", "render 4006381333931 --size 0x100 -o a.bmp", 2, "is no size", "a.bmp"},
         {"negative size", "render 4006381333931 --size -5x100 -o a.bmp", 2, "", "a.bmp"},
         {"WMF beyond 16 bits", "render 4006381333931 --size 40000x2000 -o a.wmf", 2, "at most 32767", "a.wmf"},
-        {"unknown extension", "render 4006381333931 -o a.png", 2, "must end in .wmf or .bmp", "a.png"},
+        {"unknown extension", "render 4006381333931 -o a.gif", 2, "must end in one of wmf, bmp", "a.gif"},
         {"unknown type name", "render 4006381333931 --types ean14 -o a.bmp", 2, "unknown code type", "a.bmp"},
         {"unknown font", "render 4006381333931 --font italic -o a.bmp", 2, "", "a.bmp"},
         {"resolution for a WMF", "render 4006381333931 --dpi 300 -o a.wmf", 2, "apply to BMP", "a.wmf"},

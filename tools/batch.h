@@ -1,0 +1,22 @@
+// lumtar batch: one text per input line into numbered files, or into the
+// file a line names after a tab.
+#pragma once
+
+#include <istream>
+#include <string>
+
+#include "job.h"
+
+namespace tool {
+
+// A file name pattern holds exactly one integer conversion, %d with an
+// optional 0 flag and width ("label-%05d.bmp"); %% is a percent sign.
+bool IsPattern(const std::string& pattern);
+
+// The file a TEXT<TAB>NAME line names, inside the pattern's folder; empty
+// when the name is absolute or leaves that folder.
+std::string NamedPath(const std::string& pattern, const std::string& name);
+
+int RunBatch(std::istream& in, const std::string& pattern, long start, const Job& job);
+
+} // namespace tool

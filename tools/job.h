@@ -1,0 +1,49 @@
+// What render and batch share: the picture options of one run, and drawing
+// one text into one file with the message and exit status that go with it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "layout.h"
+
+namespace tool {
+
+struct Job {
+    int types = BarTypAll;
+    std::string typesText = "all"; // as given, for messages
+    Style style;
+    std::optional<Format> format; // --format; otherwise each file's extension
+    std::optional<Size> size;     // --size; otherwise the format's default
+    std::optional<Size> phys;     // --phys; otherwise from --dpi
+    bool byModule = false;
+    double moduleMm = 0, heightMm = 0;
+    bool turned = false;
+    int dpi = 300;
+    bool dpiGiven = false;
+    bool strict = false;
+};
+
+// The format of one output, by --format or the path's extension; a message
+// on stderr and nullopt when there is none or this build cannot write it.
+std::optional<Format> FormatFor(const std::string& path, const Job& job);
+
+// Checks that apply to the run as a whole (--dpi for vector files, ...): a
+// message on stderr and false when the options do not go together.
+bool CheckJob(const Job& job, Format format);
+
+// A message on stderr, "lumtar: " where message, on a line of its own.
+void Say(const std::string& where, const std::string& message);
+// True while a progress bar stands unfinished on stderr's last line.
+extern bool BarOnStderr;
+
+struct Drawn {
+    int status = 0;       // ExitOk, ExitNoType, ExitUsage, ExitFile or ExitGdi
+    std::string name;     // what was drawn, in the library's words ("EAN 13 + EAN5 Zusatz zu EAN13")
+};
+
+// One text into path ("-": standard output). Messages go to stderr, each
+// beginning with where ("text 8: " in a batch).
+Drawn DrawOne(const std::string& path, const std::string& text, const Job& job, Format format, const std::string& where);
+
+} // namespace tool
