@@ -85,6 +85,7 @@ def test_png_decodes_and_options_matter(tmp_path):
 @pytest.mark.parametrize("call, message", [
     (lambda: lumtar32.render("1", "gif"), "format 'gif'"),
     (lambda: lumtar32.render("1", size=(0, 10)), "size"),
+    (lambda: lumtar32.render("1", "wmf", size=(32768, 10)), "32767"),
     (lambda: lumtar32.render("1", font="italic"), "font 'italic'"),
     (lambda: lumtar32.render("1", font=("x" * 32, 8)), "31 characters"),
     (lambda: lumtar32.save("code.txt", "1"), "extension"),

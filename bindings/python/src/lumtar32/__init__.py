@@ -148,7 +148,8 @@ def render(text: Text, format: str = "png", size: Optional[Tuple[int, int]] = No
 
     format: "bmp" (1 bit), "png" (1 bit), "wmf" (placeable metafile), "svg", "pdf" or "eps".
     size: (width, height); pixels for bmp and png (default 600 x 240), hundredths
-        of a millimetre for the vector formats (default 5000 x 2000, 50 x 20 mm).
+        of a millimetre for the vector formats (default 5000 x 2000, 50 x 20 mm;
+        a WMF at most 32767 x 32767).
     dpi: the printed resolution of bmp and png, stored in the file (default 300).
     font: "default", "none" (bars only), "bold", or (face, height[, weight]) with
         the height in 64ths of the symbol's height (the default font's is 8).
@@ -165,6 +166,8 @@ def render(text: Text, format: str = "png", size: Optional[Tuple[int, int]] = No
     size = tuple(size) if size is not None else (RASTER_SIZE if raster else VECTOR_SIZE)
     if len(size) != 2 or not all(isinstance(v, int) and v > 0 for v in size):
         raise ValueError(f"size {size!r}: give (width, height), whole numbers above 0")
+    if fmt == "wmf" and max(size) > 32767:
+        raise ValueError(f"size {size!r}: a WMF's placeable header holds at most 32767 x 32767")
     if not dpi > 0:
         raise ValueError(f"dpi {dpi!r}: give a resolution above 0")
     if narrow < 0 or wide < 0:
