@@ -1,0 +1,134 @@
+// PDF and EPS through cairo from the recorded drawing: one page (or bounding
+// box) of exactly the picture's size, the window's logical units scaled onto
+// it, bars as filled rectangles and text as real text in the face fontconfig
+// finds for the recorded one (Liberation Mono for Courier New), embedded.
+//
+// Both outputs are the same for the same drawing: the PDF carries no creation
+// date, and the date line cairo writes into the EPS comments is left out.
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
+#include <cairo.h>
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "output/formats.h"
+
+namespace lumtar {
+namespace {
+
+constexpr double PointsPerHundredth = 72.0 / 2540.0;
+
+cairo_status_t Append(void* closure, const unsigned char* data, unsigned int length)
+{
+    auto* out = static_cast<Bytes*>(closure);
+    try {
+        out->insert(out->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        return CAIRO_STATUS_NO_MEMORY;
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+void SetColor(cairo_t* cr, uint32_t color)
+{
+    cairo_set_source_rgb(cr, (color & 0xFF) / 255.0, (color >> 8 & 0xFF) / 255.0, (color >> 16 & 0xFF) / 255.0);
+}
+
+void DrawText(cairo_t* cr, const Mark& text)
+{
+    const std::shared_ptr<const Face> face = FaceOf(text.font);
+    if (!face || text.chars.empty()) return;
+    const LineLayout line = LayoutOf(*face, text);
+    const double degrees = std::fmod(text.font.escapement / 10.0, 360.0);
+    cairo_save(cr);
+    cairo_translate(cr, text.left, text.top);
+    cairo_rotate(cr, -degrees * M_PI / 180.0); // escapement anticlockwise, y downwards
+    if (text.opaque && degrees == 0 && line.width > 0) {
+        SetColor(cr, text.background);
+        cairo_rectangle(cr, line.left, line.baseline - line.ascent, line.width, line.ascent + line.descent);
+        cairo_fill(cr);
+    }
+    SetColor(cr, text.color);
+    cairo_set_font_face(cr, face->cairo);
+    cairo_set_font_size(cr, line.em);
+    cairo_move_to(cr, line.left, line.baseline);
+    const std::string utf8 = Utf8Of(text.chars);
+    cairo_show_text(cr, utf8.c_str());
+    cairo_restore(cr);
+}
+
+// Consecutive rectangles of one colour go into one path and one fill.
+void DrawScene(cairo_t* cr, const Scene& scene)
+{
+    bool open = false;
+    uint32_t color = 0;
+    for (const Mark& mark : scene.marks) {
+        if (open && (mark.text || mark.color != color)) {
+            cairo_fill(cr);
+            open = false;
+        }
+        if (mark.text) {
+            DrawText(cr, mark);
+            continue;
+        }
+        if (!open) {
+            color = mark.color;
+            SetColor(cr, color);
+            open = true;
+        }
+        cairo_rectangle(cr, mark.left, mark.top, mark.right - mark.left, mark.bottom - mark.top);
+    }
+    if (open) cairo_fill(cr);
+}
+
+// Drops the line of the DSC comment that starts with `key`.
+void DropComment(Bytes& out, const char* key)
+{
+    const size_t keyLength = std::strlen(key);
+    for (size_t at = 0; at + keyLength < out.size() && at < 4096;) {
+        const auto* line = out.data() + at;
+        const auto* end = static_cast<const uint8_t*>(std::memchr(line, '\n', out.size() - at));
+        if (!end) return;
+        if (std::memcmp(line, key, keyLength) == 0) {
+            out.erase(out.begin() + static_cast<long>(at), out.begin() + static_cast<long>(end - out.data() + 1));
+            return;
+        }
+        at = static_cast<size_t>(end - out.data()) + 1;
+    }
+}
+
+} // namespace
+
+int CairoOfScene(const Scene& scene, int width, int height, bool eps, Bytes& out)
+{
+    if (width <= 0 || height <= 0 || scene.extX == 0 || scene.extY == 0) return BarErrGdi;
+    out.clear();
+    const double pageWidth = width * PointsPerHundredth, pageHeight = height * PointsPerHundredth;
+    cairo_surface_t* surface = eps ? cairo_ps_surface_create_for_stream(Append, &out, pageWidth, pageHeight)
+                                   : cairo_pdf_surface_create_for_stream(Append, &out, pageWidth, pageHeight);
+    if (eps) {
+        cairo_ps_surface_set_eps(surface, 1);
+    } else {
+        cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATE_DATE, "");
+    }
+    cairo_t* cr = cairo_create(surface);
+    // The white of the bitmap's background; in the EPS it also makes the
+    // bounding box the whole picture rather than the ink.
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_scale(cr, pageWidth / scene.extX, pageHeight / scene.extY);
+    cairo_translate(cr, -scene.orgX, -scene.orgY);
+    DrawScene(cr, scene);
+    const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr);
+    cairo_surface_finish(surface);
+    const bool finished = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface);
+    if (!drawn || !finished) return BarErrGdi;
+    if (eps) DropComment(out, "%%CreationDate:");
+    return BarOk;
+}
+
+} // namespace lumtar

@@ -1,0 +1,10 @@
+# PNG, SVG, PDF and EPS (native build only) and their exports.
+set(LUMTAR_FORMATS_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/png.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scene.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/faces.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/svg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cairo_vector.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pictures.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../api/formats.cpp
+)

@@ -1,0 +1,131 @@
+// The picture formats beside WMF and BMP: PNG from the pixels of the bitmap
+// pipeline, SVG, PDF and EPS from the records of the metafile pipeline.
+//
+// A picture is made in memory first, whole; only then is a file created or the
+// caller's buffer filled, so a failure on the way never touches either.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lumtar32.h"
+
+typedef struct _cairo_font_face cairo_font_face_t;
+
+namespace lumtar {
+
+using Bytes = std::vector<uint8_t>;
+
+// ------------------------------------------------------------------- PNG
+
+// rows: bottom row first, each BmpStride(width) bytes, a bit per pixel with 0
+// black and 1 white, as GetDIBits hands out a monochrome bitmap. The PNG is
+// 1-bit grayscale with the same bit sense; pHYs when both physical sizes are
+// known. BarOk or BarErrGdi.
+int PngOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, Bytes& out);
+
+// --------------------------------------------------- the recorded drawing
+
+// A font as its create record gives it.
+struct SceneFont {
+    std::string face; // code page 1252, as recorded
+    int height = 0;   // lfHeight: > 0 the cell, < 0 the em, 0 the default
+    int escapement = 0;
+    int weight = 0;
+    bool italic = false;
+    bool stock = false; // the device's own font: no font was selected
+};
+
+// One rectangle or one line of text, in logical units, in drawing order.
+struct Mark {
+    bool text = false;
+    int left = 0, top = 0, right = 0, bottom = 0; // a rectangle, normalised; text: its reference point in left, top
+    uint32_t color = 0;                           // COLORREF of the brush or the text
+    std::string chars;                            // code page 1252
+    SceneFont font;
+    unsigned align = 0;
+    bool opaque = true; // text: the background mode
+    uint32_t background = 0xFFFFFF;
+};
+
+struct Scene {
+    int orgX = 0, orgY = 0; // the window
+    int extX = 0, extY = 0;
+    std::vector<Mark> marks;
+};
+
+// Walks the records of a standard metafile (its own header first). The window
+// is taken from the records; without an extent record it is width x height.
+// False when the bits are no metafile.
+bool SceneOf(const uint8_t* bits, size_t size, int width, int height, Scene& scene);
+
+// ------------------------------------------------------------------ faces
+
+// The face fontconfig finds for a recorded font, with what is needed to place
+// text as the raster places it: GDI's cell from the Windows metrics, and the
+// advances of the code page 1252 characters.
+struct Face {
+    std::string family; // the family found, UTF-8
+    double unitsPerEm = 2048;
+    double ascent = 0, descent = 0; // font units
+    uint16_t advance[256] = {};     // font units
+    bool bold = false;
+    bool italic = false;
+    cairo_font_face_t* cairo = nullptr; // held for the face's lifetime
+    ~Face();
+};
+
+// Null when no face can be had.
+std::shared_ptr<const Face> FaceOf(const SceneFont& font);
+
+// A line of text laid out in its own coordinates: u along the line from the
+// reference point, v downwards across it. Left is where the pen starts,
+// baseline where the glyphs sit; width, ascent and descent make GDI's cell.
+struct LineLayout {
+    double em = 0;
+    double left = 0, baseline = 0;
+    double width = 0, ascent = 0, descent = 0;
+};
+LineLayout LayoutOf(const Face& face, const Mark& text);
+
+std::string Utf8Of(const std::string& cp1252);
+
+// ------------------------------------------------------------ the writers
+
+// BarOk or BarErrGdi; width x height is the physical size in 0.01 mm.
+int SvgOfScene(const Scene& scene, int width, int height, Bytes& out);
+int CairoOfScene(const Scene& scene, int width, int height, bool eps, Bytes& out);
+
+// ------------------------------------------------------------ pipelines
+
+// The metafile bits of a frame drawn as BarToWmf draws it; draw(HDC, const
+// RECT*) returns non-zero when it drew a symbol. BarOk, BarErrCode or BarErrGdi.
+using DrawFunction = int (*)(HDC, const RECT*, const void* context);
+int RecordedBits(int width, int height, DrawFunction draw, const void* context, Bytes& bits);
+// The bottom-up rows of a frame drawn as BarToBmp draws it.
+int RasterRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* context, Bytes& rows);
+
+// Whether a vector picture of that size can be recorded: WMF as BarToWmf
+// takes it, the others within the metafile's 16-bit coordinates (1 to 32767
+// hundredths of a millimetre, 327 mm), which they are made from.
+bool VectorSizeFits(int format, int width, int height);
+// The rows and size of a monochrome bitmap of the caller's; false when it is none.
+bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height);
+
+// A picture of any format from a drawing: BarOk, BarErrCode, BarErrFile (an
+// unknown format) or BarErrGdi.
+int PictureOf(int format, int width, int height, int physWidth, int physHeight, DrawFunction draw,
+              const void* context, Bytes& out);
+// From a metafile's bits (WMF, SVG, PDF, EPS) or a bitmap's rows (BMP, PNG).
+int PictureOfBits(int format, const Bytes& bits, int width, int height, Bytes& out);
+int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, Bytes& out);
+
+// The picture into a file or into the caller's buffer, by the rules of
+// lumtar32_formats.h.
+int StoreFile(const char* path, const Bytes& picture);
+int StoreMemory(const Bytes& picture, void* buffer, unsigned int size, unsigned int* needed);
+
+} // namespace lumtar

@@ -1,0 +1,187 @@
+// The two drawing pipelines in memory (the metafile of BarToWmf, the bitmap of
+// BarToBmp), each picture format made from one of them, and the two ways a
+// finished picture leaves: a file or the caller's buffer.
+#include <cstring>
+#include <new>
+
+#include "lumtar32_formats.h"
+#include "output/files.h"
+#include "output/formats.h"
+
+namespace lumtar {
+
+int RecordedBits(int width, int height, DrawFunction draw, const void* context, Bytes& bits)
+{
+    // As BarToWmf: the far edge of the drawing rectangle within the coordinate space.
+    if (!EdgeInCoordinateSpace(width) || !EdgeInCoordinateSpace(height)) return BarErrGdi;
+    HDC dc = CreateMetaFileA(nullptr);
+    if (!dc) return BarErrGdi;
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, width, height, nullptr);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    RECT rect;
+    SetRect(&rect, 50, 50, Less(width, 100), Less(height, 100));
+    const int drawn = draw(dc, &rect, context);
+
+    HMETAFILE metafile = CloseMetaFile(dc);
+    if (!metafile) return BarErrGdi;
+    int result = drawn ? BarOk : BarErrCode;
+    const UINT size = GetMetaFileBitsEx(metafile, 0, nullptr);
+    if (size == 0) {
+        result = BarErrGdi;
+    } else if (result == BarOk) {
+        try {
+            bits.resize(size);
+            if (GetMetaFileBitsEx(metafile, size, bits.data()) != size) result = BarErrGdi;
+        } catch (const std::bad_alloc&) {
+            result = BarErrGdi;
+        }
+    }
+    DeleteMetaFile(metafile);
+    return result;
+}
+
+int RasterRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* context, Bytes& rows)
+{
+    // As BarToBmp: GDI's 1 x 1 stock bitmap for an empty size, and one
+    // logical unit per pixel.
+    if (pixelWidth <= 0 || pixelHeight <= 0 || pixelWidth > MaxCoordinate || pixelHeight > MaxCoordinate)
+        return BarErrGdi;
+    const int64_t imageSize = BmpStride(pixelWidth) * pixelHeight;
+    if (BmpBitsOffset + imageSize > UINT32_MAX) return BarErrGdi;
+
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = dc ? CreateBitmap(pixelWidth, pixelHeight, 1, 1, nullptr) : nullptr;
+    if (!bitmap) {
+        if (dc) DeleteDC(dc);
+        return BarErrGdi;
+    }
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    RECT rect;
+    SetRect(&rect, 0, 0, pixelWidth, pixelHeight);
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+    int result = BarErrCode;
+    if (draw(dc, &rect, context)) {
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colors[2];
+        } info{};
+        info.header = {sizeof(BITMAPINFOHEADER), pixelWidth, pixelHeight, 1, 1, BI_RGB,
+                       static_cast<DWORD>(imageSize), 0, 0, 2, 2};
+        try {
+            rows.resize(static_cast<size_t>(imageSize));
+            const int got = GetDIBits(dc, bitmap, 0, static_cast<UINT>(pixelHeight), rows.data(),
+                                      reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+            result = got == pixelHeight ? BarOk : BarErrGdi;
+        } catch (const std::bad_alloc&) {
+            result = BarErrGdi;
+        }
+    }
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return result;
+}
+
+bool VectorSizeFits(int format, int width, int height)
+{
+    if (format == BarFmtWmf) return EdgeInCoordinateSpace(width) && EdgeInCoordinateSpace(height);
+    return width > 0 && height > 0 && width <= INT16_MAX && height <= INT16_MAX;
+}
+
+bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height)
+{
+    HDC dc = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
+    if (!dc) return false;
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[2];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    bool done = false;
+    if (GetDIBits(dc, bitmap, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) &&
+        info.header.biWidth > 0 && info.header.biHeight > 0) {
+        width = info.header.biWidth;
+        height = info.header.biHeight;
+        const int64_t imageSize = BmpStride(width) * height;
+        if (BmpBitsOffset + imageSize <= UINT32_MAX) {
+            info.header = {sizeof(BITMAPINFOHEADER), width, height, 1, 1, BI_RGB, static_cast<DWORD>(imageSize), 0, 0, 2, 2};
+            try {
+                rows.resize(static_cast<size_t>(imageSize));
+                done = GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), rows.data(),
+                                 reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == height;
+            } catch (const std::bad_alloc&) {
+                done = false;
+            }
+        }
+    }
+    DeleteDC(dc);
+    return done;
+}
+
+int PictureOfBits(int format, const Bytes& bits, int width, int height, Bytes& out)
+{
+    if (format == BarFmtWmf) {
+        out.resize(PlaceableHeaderSize + bits.size());
+        PutPlaceableHeader(out.data(), width, height);
+        std::memcpy(out.data() + PlaceableHeaderSize, bits.data(), bits.size());
+        return BarOk;
+    }
+    if (format != BarFmtSvg && format != BarFmtPdf && format != BarFmtEps) return BarErrFile;
+    Scene scene;
+    if (!SceneOf(bits.data(), bits.size(), width, height, scene) || scene.extX <= 0 || scene.extY <= 0) return BarErrGdi;
+    return format == BarFmtSvg ? SvgOfScene(scene, width, height, out)
+                               : CairoOfScene(scene, width, height, format == BarFmtEps, out);
+}
+
+int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, Bytes& out)
+{
+    if (format == BarFmtPng) return PngOfRows(rows.data(), width, height, physWidth, physHeight, out);
+    if (format != BarFmtBmp) return BarErrFile;
+    out.resize(BmpBitsOffset + rows.size());
+    std::memset(out.data(), 0, BmpBitsOffset);
+    PutBmpFileHeader(out.data(), static_cast<uint32_t>(rows.size()));
+    PutBmpInfo(out.data() + BmpFileHeaderSize, width, height, static_cast<uint32_t>(rows.size()), physWidth,
+               physHeight);
+    std::memcpy(out.data() + BmpBitsOffset, rows.data(), rows.size());
+    return BarOk;
+}
+
+int PictureOf(int format, int width, int height, int physWidth, int physHeight, DrawFunction draw,
+              const void* context, Bytes& out)
+{
+    Bytes drawing;
+    if (format == BarFmtBmp || format == BarFmtPng) {
+        const int result = RasterRows(width, height, draw, context, drawing);
+        return result == BarOk ? PictureOfRows(format, drawing, width, height, physWidth, physHeight, out) : result;
+    }
+    if (format < BarFmtWmf || format > BarFmtEps) return BarErrFile;
+    if (!VectorSizeFits(format, width, height)) return BarErrGdi;
+    const int result = RecordedBits(width, height, draw, context, drawing);
+    return result == BarOk ? PictureOfBits(format, drawing, width, height, out) : result;
+}
+
+int StoreFile(const char* path, const Bytes& picture)
+{
+    if (!path) return BarErrFile;
+    const HFILE file = _lcreat(path, 0);
+    if (file == HFILE_ERROR) return BarErrFile;
+    const UINT size = static_cast<UINT>(picture.size());
+    const int result = _lwrite(file, reinterpret_cast<const char*>(picture.data()), size) == size ? BarOk : BarErrFile;
+    _lclose(file);
+    return result;
+}
+
+int StoreMemory(const Bytes& picture, void* buffer, unsigned int size, unsigned int* needed)
+{
+    if (picture.size() > UINT32_MAX) return BarErrGdi;
+    const auto length = static_cast<unsigned int>(picture.size());
+    if (needed) *needed = length;
+    if (!buffer) return BarOk; // the size query
+    if (size < length) return BarErrFile;
+    std::memcpy(buffer, picture.data(), length);
+    return BarOk;
+}
+
+} // namespace lumtar
