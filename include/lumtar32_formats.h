@@ -14,12 +14,19 @@
  *     the resolution is stored (pixels x 100000 / physical size), as BarToBmp.
  *   vector formats (WMF, SVG, PDF, EPS): width x height in hundredths of a
  *     millimetre (2540 to the inch), as BarToWmf; physWidth and physHeight
- *     are not used.
+ *     are not used. SVG, PDF and EPS are made from the metafile's records,
+ *     whose coordinates are 16 bits: 1 to 32767 (327 mm) each way.
+ *
+ * SVG, PDF and EPS have a white background, as the bitmap has, and their text
+ * is text: in the font's face (Courier New, found as Liberation Mono here),
+ * placed where the metafile's TextOut places it. PNG, SVG, PDF and EPS of the
+ * same drawing are the same bytes on every call (no dates inside).
  *
  * Results: BarOk, BarErrCode (the text fits none of the types: nothing is
  * written, an existing file stays as it was), BarErrFile (the file cannot be
  * written, or the caller's buffer is too short), BarErrGdi (a size beyond the
- * coordinate space, or the drawing or encoding failed).
+ * coordinate space, or the drawing or encoding failed). A format that is not
+ * one of those below, or not one the function makes, is BarErrFile.
  *
  * Memory: the caller's buffer, as GetMetaFileBitsEx takes it. *needed always
  * receives the size of the picture (0 unless the result is BarOk or the

@@ -72,7 +72,7 @@ void Add(Player& player, const Object& object)
     if (free != player.table.end()) *free = object;
 }
 
-void AddRectangle(Scene& scene, const Player& player, int left, int top, int right, int bottom, uint32_t color)
+void AddRectangle(Scene& scene, int left, int top, int right, int bottom, uint32_t color)
 {
     Mark mark;
     mark.left = std::min(left, right);
@@ -80,7 +80,24 @@ void AddRectangle(Scene& scene, const Player& player, int left, int top, int rig
     mark.top = std::min(top, bottom);
     mark.bottom = std::max(top, bottom);
     mark.color = color;
-    if (mark.left < mark.right && mark.top < mark.bottom) scene.marks.push_back(std::move(mark));
+    if (mark.left >= mark.right || mark.top >= mark.bottom) return;
+    // A bar of several modules comes as one rectangle per module: joined, so
+    // that no renderer's smoothing leaves a seam between them.
+    if (!scene.marks.empty()) {
+        Mark& last = scene.marks.back();
+        const bool row = last.top == mark.top && last.bottom == mark.bottom;
+        const bool column = last.left == mark.left && last.right == mark.right;
+        if (!last.text && last.color == color &&
+            ((row && (last.right == mark.left || last.left == mark.right)) ||
+             (column && (last.bottom == mark.top || last.top == mark.bottom)))) {
+            last.left = std::min(last.left, mark.left);
+            last.right = std::max(last.right, mark.right);
+            last.top = std::min(last.top, mark.top);
+            last.bottom = std::max(last.bottom, mark.bottom);
+            return;
+        }
+    }
+    scene.marks.push_back(std::move(mark));
 }
 
 void AddText(Scene& scene, const Player& player, int x, int y, const uint8_t* chars, size_t count)
@@ -123,16 +140,16 @@ void Play(Scene& scene, Player& player, uint16_t function, const uint8_t* p, siz
         // The outline in the pen's colour is one device pixel, inside the
         // corners: at any picture size it is the brush's area that shows.
         if (n >= 4 && !(player.brush.empty && player.pen.empty))
-            AddRectangle(scene, player, Short(p, 3), Short(p, 2), Short(p, 1), Short(p, 0),
+            AddRectangle(scene, Short(p, 3), Short(p, 2), Short(p, 1), Short(p, 0),
                          player.brush.empty ? player.pen.color : player.brush.color);
         break;
     case MetaPatBlt:
         if (n >= 6) {
             const uint32_t rop = Dword(p, 0);
             const int x = Short(p, 5), y = Short(p, 4), w = Short(p, 3), h = Short(p, 2);
-            if (rop == 0x00F00021u && !player.brush.empty) AddRectangle(scene, player, x, y, x + w, y + h, player.brush.color);
-            if (rop == 0x00000042u) AddRectangle(scene, player, x, y, x + w, y + h, 0);
-            if (rop == 0x00FF0062u) AddRectangle(scene, player, x, y, x + w, y + h, 0xFFFFFF);
+            if (rop == 0x00F00021u && !player.brush.empty) AddRectangle(scene, x, y, x + w, y + h, player.brush.color);
+            if (rop == 0x00000042u) AddRectangle(scene, x, y, x + w, y + h, 0);
+            if (rop == 0x00FF0062u) AddRectangle(scene, x, y, x + w, y + h, 0xFFFFFF);
         }
         break;
     case MetaSelectObject:
