@@ -13,7 +13,7 @@ namespace lumtar {
 int RecordedBits(int width, int height, DrawFunction draw, const void* context, Bytes& bits)
 {
     // As BarToWmf: the far edge of the drawing rectangle within the coordinate space.
-    if (!EdgeInCoordinateSpace(width) || !EdgeInCoordinateSpace(height)) return BarErrGdi;
+    if (!VectorSizeFits(BarFmtWmf, width, height)) return BarErrGdi;
     HDC dc = CreateMetaFileA(nullptr);
     if (!dc) return BarErrGdi;
     SetMapMode(dc, MM_ANISOTROPIC);
@@ -86,7 +86,7 @@ int RasterRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* c
 
 bool VectorSizeFits(int format, int width, int height)
 {
-    if (format == BarFmtWmf) return EdgeInCoordinateSpace(width) && EdgeInCoordinateSpace(height);
+    if (format == BarFmtWmf) return InCoordinateSpace(int64_t{width} - 100) && InCoordinateSpace(int64_t{height} - 100);
     return width > 0 && height > 0 && width <= INT16_MAX && height <= INT16_MAX;
 }
 
