@@ -235,6 +235,40 @@ TEST_F(Cli, AddOnsAndQuietZonesDecode)
     }
 }
 
+// Every format, read back through an independent renderer.
+TEST_F(Cli, EveryFormatDecodes)
+{
+    if (std::system("command -v zbarimg rsvg-convert pdftoppm gs >/dev/null") != 0) GTEST_SKIP() << "a reader is missing";
+    const std::pair<const char*, const char*> formats[] = {
+        {"png", "cp p.png p-r.png"},
+        {"svg", "rsvg-convert -d 300 -p 300 p.svg -o p-r.png"},
+        {"pdf", "pdftoppm -r 300 -png -singlefile p.pdf p-r"},
+        {"eps", "gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=pnggray -r300 -sOutputFile=p-r.png p.eps"},
+    };
+    for (const auto& [format, raster] : formats) {
+        for (const char* turned : {"", " --turned"}) {
+            SCOPED_TRACE(std::string(format) + turned);
+            fs::remove(at("p-r.png"));
+            const Outcome o = Lumtar(std::string("render 9783161484100+51234 --module 0.33 --quiet-zones") + turned +
+                                     " -o p.dat --format " + format);
+            ASSERT_EQ(o.status, 0) << o.err;
+            fs::rename(at("p.dat"), at(std::string("p.") + format));
+            ASSERT_EQ(std::system(("cd '" + Dir() + "' && " + raster + " 2>/dev/null").c_str()), 0);
+            EXPECT_EQ(Decoded(at("p-r.png")), "EAN-13:9783161484100\nEAN-5:51234\n");
+        }
+    }
+    // PNG sizes are pixels, its resolution from --dpi: 600 dpi are 23622 pixels per metre.
+    ASSERT_EQ(Lumtar("render 96385074 --size 300x100 --dpi 600 -o s.png").status, 0);
+    const Bytes png = ReadAll(at("s.png"));
+    auto big = [&](std::size_t at) { return uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3]; };
+    ASSERT_GT(png.size(), 80u);
+    EXPECT_EQ(big(16), 300u); // IHDR width
+    const std::string text(png.begin(), png.end());
+    const auto phys = text.find("pHYs");
+    ASSERT_NE(phys, std::string::npos);
+    EXPECT_EQ(big(phys + 4), 23622u);
+}
+
 // Bytes of the pictures in golden/tool/cases.txt, which lumtar.exe must write too.
 TEST_F(Cli, PicturesEqualTheGoldens)
 {

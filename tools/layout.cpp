@@ -145,7 +145,7 @@ LOGFONTA AddOnFont(FontChoice font, int th, int h)
 // column is drawn as rectangles no higher than the box is wide, the first
 // with the digits above its bars, the others continuing the bars below.
 void DrawAddOnColumn(HDC dc, const Mapper& m, const std::string& digits, int left, int width, int top, int end, int th,
-                     FontChoice font)
+                     FontChoice font, int overlap)
 {
     const int flag = digits.size() == 5 ? BarTypEan5 : BarTypEan2;
     const int limit = std::max(1, width - 1);
@@ -155,9 +155,9 @@ void DrawAddOnColumn(HDC dc, const Mapper& m, const std::string& digits, int lef
         const LOGFONTA lf = AddOnFont(font, th, h);
         const bool digitsHere = first && font != FontChoice::None && th > 0;
         Bar2HdcEx(dc, digits.c_str(), &rect, digitsHere ? &lf : BarFontNone, flag, 0, 0);
-        // The next part overlaps this one's bars by a unit, so no seam shows.
+        // The next part overlaps this one's bars by a module: no seam where a renderer smooths edges.
         const int barsEnd = y + h - h / 40;
-        y = std::max(y + 1, barsEnd - 1);
+        y = std::max(y + 1, barsEnd - overlap);
         if (barsEnd >= end) break;
     }
 }
@@ -225,7 +225,7 @@ int DrawPicture(HDC dc, const Resolved& r, const Style& s, const Plan& plan)
     const int left = span.lead * u, right = left + span.box * u;
     if (IsAddOn(r.type)) {
         // Alone, an add-on keeps the proportions the frame gives it: digits in the top eighth, bars to a fortieth above the bottom.
-        DrawAddOnColumn(dc, m, r.text, left, span.box * u, 0, across - across / 40, th, s.font);
+        DrawAddOnColumn(dc, m, r.text, left, span.box * u, 0, across - across / 40, th, s.font, u);
         return 1;
     }
     const RECT rect = m.Map(left, 0, right, across);
@@ -234,7 +234,7 @@ int DrawPicture(HDC dc, const Resolved& r, const Style& s, const Plan& plan)
         // Digits level with the main symbol's bar tops (below the ISBN line), bars down to its data bars' ends.
         const int top = r.type == BarTypIsbn ? 3 * th / 2 : 0;
         const int addOnLeft = right + span.gap * u;
-        DrawAddOnColumn(dc, m, r.addOn, addOnLeft, span.addOn * u, top, across - th, th, s.font);
+        DrawAddOnColumn(dc, m, r.addOn, addOnLeft, span.addOn * u, top, across - th, th, s.font, u);
     }
     return drawn;
 }
