@@ -45,7 +45,7 @@ def test_code_page_1252_only(call):
 
 def test_through_files_as_the_dll_does(monkeypatch):
     """Without the memory API (lumtar32.dll) bmp and wmf come from the file functions, the others are refused."""
-    expected = {f: lumtar32.render("4006381333931", f) for f in ("bmp", "wmf")} if _native.HAS_MEMORY else {}
+    expected = {f: lumtar32.render("4006381333931", f) for f in ("bmp", "wmf")}
     monkeypatch.setattr(_native, "HAS_MEMORY", False)
     for fmt, picture in expected.items():
         assert lumtar32.render("4006381333931", fmt) == picture
@@ -59,7 +59,6 @@ def test_through_files_as_the_dll_does(monkeypatch):
 MAGIC = {"bmp": b"BM", "wmf": b"\xd7\xcd\xc6\x9a", "png": b"\x89PNG", "svg": b"<", "pdf": b"%PDF", "eps": b"%!PS"}
 
 
-@pytest.mark.skipif(not _native.HAS_MEMORY, reason="the library has no memory API")
 @pytest.mark.parametrize("fmt", sorted(MAGIC))
 def test_every_format_saves_by_extension(tmp_path, fmt):
     path = tmp_path / ("code." + fmt.upper())
@@ -70,7 +69,6 @@ def test_every_format_saves_by_extension(tmp_path, fmt):
     assert not (tmp_path / ("none." + fmt)).exists()
 
 
-@pytest.mark.skipif(not _native.HAS_MEMORY, reason="the library has no memory API")
 def test_png_decodes_and_options_matter(tmp_path):
     png = lumtar32.render("12345670", size=(400, 160), dpi=200)
     assert struct.unpack(">II", png[16:24]) == (400, 160)
