@@ -134,6 +134,10 @@ private:
             {"6 BarToBmp 100x50 vs floor of its bytes", "scaling/lumtar_BarToBmp/100/50", "floor/create_write2_close/100/50",
              Goal::Within, 2},
             {"7 batch 10,000 BMPs: lumtar vs zint --batch", "batch/lumtar_batch", "batch/zint_batch", Goal::Faster, 5},
+            {"8 PNG 678x348: BarToFile vs zint", "formats/lumtar_BarToFile_png", "formats/zint_png", Goal::Faster, 10},
+            {"8 SVG 50x20 mm: BarToFile vs zint", "formats/lumtar_BarToFile_svg", "formats/zint_svg", Goal::Faster, 1},
+            {"8 EPS 50x20 mm: BarToFile vs zint", "formats/lumtar_BarToFile_eps", "formats/zint_eps", Goal::Faster, 1},
+            {"8 PDF 50x20 mm: BarToFile", "formats/lumtar_BarToFile_pdf", nullptr, Goal::Under, 0},
         };
 
         std::printf("\nComparisons (medians; CPU time in process, wall time for the batch; ratio = how many times faster, or x the floor)\n");

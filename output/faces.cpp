@@ -104,6 +104,8 @@ std::shared_ptr<Face> Open(Faces& faces, const std::string& family, bool bold, b
         FcPatternGetInteger(match, FC_SLANT, 0, &slant);
         if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name)
             face->family = reinterpret_cast<const char*>(name);
+        if (FcPatternGetString(match, FC_POSTSCRIPT_NAME, 0, &name) == FcResultMatch && name)
+            face->postscript = reinterpret_cast<const char*>(name);
         if (FT_New_Face(faces.library, reinterpret_cast<const char*>(file), index, &ft) != 0) ft = nullptr;
     }
     if (ft) {

@@ -68,7 +68,8 @@ bool SceneOf(const uint8_t* bits, size_t size, int width, int height, Scene& sce
 // text as the raster places it: GDI's cell from the Windows metrics, and the
 // advances of the code page 1252 characters.
 struct Face {
-    std::string family; // the family found, UTF-8
+    std::string family;     // the family found, UTF-8
+    std::string postscript; // its PostScript name, as EPS asks for it
     double unitsPerEm = 2048;
     double ascent = 0, descent = 0; // font units
     uint16_t advance[256] = {};     // font units
@@ -97,7 +98,8 @@ std::string Utf8Of(const std::string& cp1252);
 
 // BarOk or BarErrGdi; width x height is the physical size in 0.01 mm.
 int SvgOfScene(const Scene& scene, int width, int height, Bytes& out);
-int CairoOfScene(const Scene& scene, int width, int height, bool eps, Bytes& out);
+int PdfOfScene(const Scene& scene, int width, int height, Bytes& out);
+int EpsOfScene(const Scene& scene, int width, int height, Bytes& out);
 
 // ------------------------------------------------------------ pipelines
 

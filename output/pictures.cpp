@@ -132,7 +132,8 @@ int PictureOfBits(int format, const Bytes& bits, int width, int height, Bytes& o
     Scene scene;
     if (!SceneOf(bits.data(), bits.size(), width, height, scene) || scene.extX <= 0 || scene.extY <= 0) return BarErrGdi;
     return format == BarFmtSvg ? SvgOfScene(scene, width, height, out)
-                               : CairoOfScene(scene, width, height, format == BarFmtEps, out);
+           : format == BarFmtPdf ? PdfOfScene(scene, width, height, out)
+                                 : EpsOfScene(scene, width, height, out);
 }
 
 int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, Bytes& out)

@@ -36,6 +36,9 @@ bool Encode(png_structp png, png_infop info, png_bytep* rowPointers, int width, 
         png_set_pHYs(png, info, static_cast<png_uint_32>(PixelsPerMetre(width, physWidth)),
                      static_cast<png_uint_32>(PixelsPerMetre(height, physHeight)), PNG_RESOLUTION_METER);
     png_set_compression_level(png, 1);
+    // zlib's default memory level allocates (and faults in) more than the
+    // whole picture's rows; 5 compresses these rows within 4 % of it.
+    png_set_compression_mem_level(png, 5);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_rows(png, info, rowPointers);
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);

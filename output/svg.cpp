@@ -3,39 +3,13 @@
 // bitmap has, each bar a <rect> and each line of text a <text> at the point
 // where the recorded TextOut puts it (its alignment and the turn of its
 // font), in the recorded face with Liberation Mono and monospace after it.
-#include <charconv>
 #include <cmath>
 
 #include "output/formats.h"
+#include "output/numbers.h"
 
 namespace lumtar {
 namespace {
-
-void Put(Bytes& out, const char* text)
-{
-    while (*text) out.push_back(static_cast<uint8_t>(*text++));
-}
-
-void Put(Bytes& out, long long value)
-{
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.insert(out.end(), digits, end);
-}
-
-// Two decimals at most, no trailing zeros: enough for a hundredth of a logical unit.
-void PutFixed(Bytes& out, double value)
-{
-    const long long hundredths = std::llround(value * 100);
-    if (hundredths < 0) out.push_back('-');
-    const long long magnitude = hundredths < 0 ? -hundredths : hundredths;
-    Put(out, magnitude / 100);
-    if (const long long fraction = magnitude % 100) {
-        out.push_back('.');
-        out.push_back(static_cast<uint8_t>('0' + fraction / 10));
-        if (fraction % 10) out.push_back(static_cast<uint8_t>('0' + fraction % 10));
-    }
-}
 
 void PutColor(Bytes& out, uint32_t color)
 {

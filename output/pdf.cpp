@@ -1,17 +1,12 @@
-// PDF and EPS through cairo from the recorded drawing: one page (or bounding
-// box) of exactly the picture's size, the window's logical units scaled onto
-// it, bars as filled rectangles and text as real text in the face fontconfig
-// finds for the recorded one (Liberation Mono for Courier New), embedded.
-//
-// Both outputs are the same for the same drawing: the PDF carries no creation
-// date, and the date line cairo writes into the EPS comments is left out.
+// PDF through cairo from the recorded drawing: one page of exactly the
+// picture's size, the window's logical units scaled onto it, bars as filled
+// rectangles and text as real text in the face fontconfig finds for the
+// recorded one (Liberation Mono for Courier New), embedded as a subset. The
+// same drawing gives the same bytes: the PDF carries no creation date.
 #include <cairo-pdf.h>
-#include <cairo-ps.h>
 #include <cairo.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <new>
 
 #include "output/formats.h"
@@ -84,56 +79,15 @@ void DrawScene(cairo_t* cr, const Scene& scene)
     if (open) cairo_fill(cr);
 }
 
-// The line of the header comments that starts with `key`: its start and the
-// start of the next line, or false.
-bool FindComment(const Bytes& out, const char* key, size_t& begin, size_t& next)
-{
-    const size_t keyLength = std::strlen(key);
-    for (size_t at = 0; at + keyLength < out.size() && at < 4096;) {
-        const auto* line = out.data() + at;
-        const auto* end = static_cast<const uint8_t*>(std::memchr(line, '\n', out.size() - at));
-        if (!end) return false;
-        if (std::memcmp(line, key, keyLength) == 0) {
-            begin = at;
-            next = static_cast<size_t>(end - out.data()) + 1;
-            return true;
-        }
-        at = static_cast<size_t>(end - out.data()) + 1;
-    }
-    return false;
-}
-
-void DropComment(Bytes& out, const char* key)
-{
-    size_t begin = 0, next = 0;
-    if (FindComment(out, key, begin, next))
-        out.erase(out.begin() + static_cast<long>(begin), out.begin() + static_cast<long>(next));
-}
-
-void AddCommentAfter(Bytes& out, const char* key, const char* line)
-{
-    size_t begin = 0, next = 0;
-    if (FindComment(out, key, begin, next)) out.insert(out.begin() + static_cast<long>(next), line, line + std::strlen(line));
-}
-
 } // namespace
 
-int CairoOfScene(const Scene& scene, int width, int height, bool eps, Bytes& out)
+int PdfOfScene(const Scene& scene, int width, int height, Bytes& out)
 {
     if (width <= 0 || height <= 0 || scene.extX == 0 || scene.extY == 0) return BarErrGdi;
     out.clear();
     const double pageWidth = width * PointsPerHundredth, pageHeight = height * PointsPerHundredth;
-    // cairo states an EPS's bounding box in whole points and hangs the drawing
-    // from its top: the surface is made that high, the picture set on its
-    // bottom edge, and its exact box added as the high-resolution one.
-    const double surfaceHeight = eps ? std::ceil(pageHeight) : pageHeight;
-    cairo_surface_t* surface = eps ? cairo_ps_surface_create_for_stream(Append, &out, std::ceil(pageWidth), surfaceHeight)
-                                   : cairo_pdf_surface_create_for_stream(Append, &out, pageWidth, pageHeight);
-    if (eps) {
-        cairo_ps_surface_set_eps(surface, 1);
-    } else {
-        cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATE_DATE, "");
-    }
+    cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(Append, &out, pageWidth, pageHeight);
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATE_DATE, "");
     cairo_t* cr = cairo_create(surface);
     // Outlines at their exact positions, not snapped to a device grid.
     cairo_font_options_t* options = cairo_font_options_create();
@@ -141,12 +95,8 @@ int CairoOfScene(const Scene& scene, int width, int height, bool eps, Bytes& out
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
     cairo_set_font_options(cr, options);
     cairo_font_options_destroy(options);
-    // The white of the bitmap's background; in the EPS it also makes the
-    // bounding box the whole picture rather than the ink.
-    cairo_translate(cr, 0, surfaceHeight - pageHeight);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_rectangle(cr, 0, 0, pageWidth, pageHeight);
-    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1); // the bitmap's white background
+    cairo_paint(cr);
     cairo_scale(cr, pageWidth / scene.extX, pageHeight / scene.extY);
     cairo_translate(cr, -scene.orgX, -scene.orgY);
     DrawScene(cr, scene);
@@ -155,14 +105,7 @@ int CairoOfScene(const Scene& scene, int width, int height, bool eps, Bytes& out
     cairo_surface_finish(surface);
     const bool finished = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface);
-    if (!drawn || !finished) return BarErrGdi;
-    if (eps) {
-        DropComment(out, "%%CreationDate:");
-        char box[96];
-        std::snprintf(box, sizeof box, "%%%%HiResBoundingBox: 0 0 %.6f %.6f\n", pageWidth, pageHeight);
-        AddCommentAfter(out, "%%BoundingBox:", box);
-    }
-    return BarOk;
+    return drawn && finished ? BarOk : BarErrGdi;
 }
 
 } // namespace lumtar
