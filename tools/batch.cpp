@@ -86,7 +86,7 @@ bool IsPattern(const std::string& pattern)
     return conversions == 1;
 }
 
-std::string NamedPath(const std::string& pattern, const std::string& name)
+std::string NamedPath(const std::string& numbered, const std::string& name)
 {
     if (name.empty() || name[0] == '/' || name[0] == '\\' || name.find(':') != std::string::npos) return "";
     // Every part of the name must stay below the folder: no "..", no empty or "." part.
@@ -97,11 +97,8 @@ std::string NamedPath(const std::string& pattern, const std::string& name)
         if (part.empty() || part == "." || part == "..") return "";
         start = end + 1;
     }
-    const auto slash = pattern.find_last_of("/\\");
-    // The folder keeps its own "%%" as the pattern writes it; the name is taken literally.
-    std::string folder = slash == std::string::npos ? "" : Numbered(pattern.substr(0, slash + 1) + "%d", 0);
-    if (!folder.empty()) folder.pop_back(); // the 0 that stood for %d
-    return folder + name;
+    const auto slash = numbered.find_last_of("/\\");
+    return (slash == std::string::npos ? "" : numbered.substr(0, slash + 1)) + name;
 }
 
 int RunBatch(std::istream& in, const std::string& pattern, long start, const Job& job)
@@ -113,9 +110,10 @@ int RunBatch(std::istream& in, const std::string& pattern, long start, const Job
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const long number = start + static_cast<long>(i);
         const std::string where = "text " + std::to_string(number) + ": ";
-        const std::string path = lines[i].name.empty() ? Numbered(pattern, number) : NamedPath(pattern, lines[i].name);
-        const auto format = path.empty() ? std::nullopt : FormatFor(path, job);
-        if (path.empty() || !format || !CheckJob(job, *format)) {
+        const std::string numbered = Numbered(pattern, number);
+        const std::string path = lines[i].name.empty() ? numbered : NamedPath(numbered, lines[i].name);
+        const auto format = path.empty() ? std::nullopt : FormatFor(path, job, where);
+        if (path.empty() || !format || !CheckJob(job, *format, where)) {
             if (path.empty())
                 Say(where, "the name \"" + lines[i].name + "\" leaves the output folder");
             ++refused;

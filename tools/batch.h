@@ -13,9 +13,9 @@ namespace tool {
 // optional 0 flag and width ("label-%05d.bmp"); %% is a percent sign.
 bool IsPattern(const std::string& pattern);
 
-// The file a TEXT<TAB>NAME line names, inside the pattern's folder; empty
-// when the name is absolute or leaves that folder.
-std::string NamedPath(const std::string& pattern, const std::string& name);
+// The file a TEXT<TAB>NAME line names, in the folder of the file its number
+// would have been (numbered); empty when the name is absolute or leaves it.
+std::string NamedPath(const std::string& numbered, const std::string& name);
 
 int RunBatch(std::istream& in, const std::string& pattern, long start, const Job& job);
 

@@ -44,25 +44,25 @@ void Say(const std::string& where, const std::string& message)
     std::cerr << "lumtar: " << where << message << "\n";
 }
 
-std::optional<Format> FormatFor(const std::string& path, const Job& job)
+std::optional<Format> FormatFor(const std::string& path, const Job& job, const std::string& where)
 {
     const auto format = job.format ? job.format : FormatOfPath(path);
     if (!format) {
-        Say("", path == "-" ? std::string("writing to standard output (-o -) needs --format")
+        Say(where, path == "-" ? std::string("writing to standard output (-o -) needs --format")
                             : path + ": the file name must end in one of " + FormatList + " (or give --format)");
         return std::nullopt;
     }
     if (!FormatAvailable(*format)) {
-        Say("", std::string(FormatName(*format)) + " pictures come from liblumtar32.so; this lumtar writes wmf and bmp");
+        Say(where, std::string(FormatName(*format)) + " pictures come from liblumtar32.so; this lumtar writes wmf and bmp");
         return std::nullopt;
     }
     return format;
 }
 
-bool CheckJob(const Job& job, Format format)
+bool CheckJob(const Job& job, Format format, const std::string& where)
 {
     if (!IsRaster(format) && (job.phys || job.dpiGiven)) {
-        Say("", "--phys and --dpi apply to BMP and PNG files; a vector picture's --size is its printed size");
+        Say(where, "--phys and --dpi apply to BMP and PNG files; a vector picture's --size is its printed size");
         return false;
     }
     return true;

@@ -26,11 +26,11 @@ struct Job {
 
 // The format of one output, by --format or the path's extension; a message
 // on stderr and nullopt when there is none or this build cannot write it.
-std::optional<Format> FormatFor(const std::string& path, const Job& job);
+std::optional<Format> FormatFor(const std::string& path, const Job& job, const std::string& where = "");
 
 // Checks that apply to the run as a whole (--dpi for vector files, ...): a
 // message on stderr and false when the options do not go together.
-bool CheckJob(const Job& job, Format format);
+bool CheckJob(const Job& job, Format format, const std::string& where = "");
 
 // A message on stderr, "lumtar: " where message, on a line of its own.
 void Say(const std::string& where, const std::string& message);
