@@ -8,6 +8,7 @@
 #include <string>
 
 #include "lumtar32.h"
+#include "lumtar32_gdi.h"
 #include "options.h"
 #include "resolve.h"
 
