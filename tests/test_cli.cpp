@@ -335,6 +335,7 @@ TEST_F(Cli, CheckDigitsAndRoughEdges)
         {"render 4006381333932+12 --strict -o x.bmp", 1, "as an EAN-13 its check digit would be 1", false},
         {"render 036000291453 --types upca -o x.bmp", 1, "as a UPC-A its check digit would be 2", false},
         {"render 036000291452 --types UPCA -o x.bmp", 0, "", true},
+        {"render 036000291452 -o x.bmp", 0, "drawn as EAN-13 0360002914522; as a UPC-A (--types upca) it is 0036000291452", true},
         {"render " + longText + "a -o x.bmp", 1, "...\" (100001 characters) fits none", false},
         {"render 12 -o - ", 2, "needs --format", false},
         {"render 12 --height 10 -o x.bmp", 2, "requires --module", false},

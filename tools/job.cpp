@@ -81,6 +81,7 @@ Drawn DrawOne(const std::string& path, const std::string& text, const Job& job, 
         return {ExitNoType, ""};
     }
     if (r.fallback) Say(where, Quoted(text) + ": drawn as " + TypeName(r.type) + "; " + r.why);
+    if (!r.aside.empty()) Say(where, Quoted(text) + ": " + r.aside);
 
     const Plan plan = PlanPicture(r, job.style, format, SizingFor(job, format));
     if (!plan.error.empty()) {

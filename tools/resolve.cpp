@@ -82,6 +82,10 @@ Resolved ResolveSymbol(const std::string& text, int types)
     }
     r.type = BarCodeTyp(r.text.c_str(), r.types);
     Explain(r, claim);
+    // 12 digits are an EAN-13 without its check digit, and a UPC-A with one: say which was drawn.
+    if (r.type == BarTypEan13 && text.size() == 12 && IsDigits(text) && (types & BarTypUpc12) &&
+        Gs1Check(text.substr(0, 11)) == text[11])
+        r.aside = "drawn as EAN-13 " + text + Gs1Check(text) + "; as a UPC-A (--types upca) it is 0" + text;
     return r;
 }
 

@@ -15,6 +15,7 @@ struct Resolved {
     std::string addOn;    // 2 or 5 digits drawn after the main symbol, or empty
     std::string why;      // "as an EAN-13 its check digit would be 1" when the text's own type refused it
     bool fallback = false; // and a later type took it instead (--strict refuses that)
+    std::string aside;    // for stderr when drawn: another reading the text has ("as a UPC-A ...")
 };
 
 Resolved Resolve(const std::string& text, int types);
