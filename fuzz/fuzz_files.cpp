@@ -1,9 +1,11 @@
-// BarToWmf and BarToBmp over arbitrary text, font, mask and sizes, writing into
-// a directory of their own: a fresh name, an existing file, a name in a
-// missing directory or under a regular file. Checked after every call: the
-// result is one of the four codes, only BarOk changes the named file, a
-// written file is as long as its headers say, and nothing else appears in
-// the directory.
+// BarToWmf, BarToBmp and BarToFile (PNG, SVG, PDF, EPS) over arbitrary text,
+// font, mask, weights and sizes, writing into a directory of their own: a
+// fresh name, an existing file, a name in a missing directory or under a
+// regular file; and BarToMemory into a buffer of any size. Checked after
+// every call: the result is one of the four codes, only BarOk changes the
+// named file, a written file is as long as its headers say or starts as its
+// format does, nothing else appears in the directory, and a buffer is
+// written only up to the size reported, and only when it holds it all.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <dirent.h>
@@ -20,7 +22,7 @@
 #include <set>
 #include <string>
 
-#include "lumtar32.h"
+#include "lumtar32_formats.h"
 
 namespace {
 
@@ -89,13 +91,51 @@ constexpr long long MaxPixels = 4000000;
 
 bool BeyondCoordinates(long long edge) { return edge < -MaxCoordinate || edge > MaxCoordinate; }
 
+// The first bytes of each format.
+bool Starts(int format, const std::string& file)
+{
+    static const char* const Magic[] = {"", "\xD7\xCD\xC6\x9A", "BM", "\x89PNG\r\n\x1A\n", "<?xml", "%PDF-", "%!PS-Adobe-3.0 EPSF"};
+    return file.compare(0, std::strlen(Magic[format]), Magic[format]) == 0;
+}
+
+// BarToMemory into a buffer of `bufferSize` bytes with a guard behind it: a
+// size query first, then the call; nothing is written past what it reports,
+// nor anything at all into a buffer too short.
+int Memory(int format, const std::string& text, const LOGFONTA* font, int width, int height, int physWidth, int physHeight,
+           int types, int narrow, int wide, unsigned bufferSize, bool refused)
+{
+    unsigned query = 7;
+    const int first = BarToMemory(nullptr, 0, &query, format, text.c_str(), font, width, height, physWidth, physHeight, types,
+                                  narrow, wide);
+    if (first < BarOk || first > BarErrGdi || (first != BarOk && query != 0)) __builtin_trap();
+    if ((refused && first != BarErrGdi) || (BarCodeTyp(text.c_str(), types) == 0 && first == BarOk)) __builtin_trap();
+    std::string buffer(bufferSize + 64, '\x5A');
+    unsigned needed = 7;
+    const int result = BarToMemory(buffer.data(), bufferSize, &needed, format, text.c_str(), font, width, height, physWidth,
+                                   physHeight, types, narrow, wide);
+    if (result != first && !(first == BarOk && result == BarErrFile)) __builtin_trap();
+    if (result == BarOk || (first == BarOk && result == BarErrFile)) {
+        if (needed != query) __builtin_trap(); // the same picture both times
+    } else if (needed != 0) {
+        __builtin_trap();
+    }
+    const size_t untouched = result == BarOk ? needed : 0;
+    if (result == BarOk && !Starts(format, buffer.substr(0, needed))) __builtin_trap();
+    if (buffer.find_first_not_of('\x5A', untouched) != std::string::npos) __builtin_trap();
+    return 0;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider in(data, size);
-    const bool bmp = in.ConsumeBool();
-    const int where = in.ConsumeIntegralInRange(0, 3);
+    const int format = in.ConsumeIntegralInRange(BarFmtWmf, BarFmtEps);
+    const bool bmp = format == BarFmtBmp || format == BarFmtPng;
+    const bool classic = in.ConsumeBool(); // BarToWmf or BarToBmp for those two formats
+    const int where = in.ConsumeIntegralInRange(0, 4);                 // 4: into memory
+    const unsigned bufferSize = in.ConsumeIntegralInRange(0u, 1u << 16);
+    const int narrow = in.ConsumeIntegralInRange(-2, 6), wide = in.ConsumeIntegralInRange(-2, 12);
     const int width = Pick(in), height = Pick(in);
     const int physWidth = Pick(in), physHeight = Pick(in);
     const int types = in.ConsumeBool() ? BarTypAll : in.ConsumeIntegral<int>();
@@ -116,6 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool refused = false; // the library must say BarErrGdi without drawing
     if (!bmp) {
         refused = BeyondCoordinates(width - 100LL) || BeyondCoordinates(height - 100LL); // the rectangle's far edges
+        // SVG, PDF and EPS: within the metafile's 16-bit coordinates.
+        if (format != BarFmtWmf) refused = width < 1 || height < 1 || width > 32767 || height > 32767;
     } else if (width > 0 && height > 0) {
         const long long rowBytes = (static_cast<long long>(width) + 31) / 32 * 4;
         if (BeyondCoordinates(width) || BeyondCoordinates(height) || rowBytes * height > MaxRasterBytes)
@@ -133,12 +175,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 0: path = dir + "/fresh.out"; break;
     case 1: path = dir + "/existing.out"; WriteAll(path, sentinel); break;
     case 2: path = dir + "/missing/code.out"; break;
-    default: path = blocker + "/code.out"; break; // a regular file is no directory
+    case 3: path = blocker + "/code.out"; break; // a regular file is no directory
+    default: return Memory(format, text, font, width, height, physWidth, physHeight, types, narrow, wide, bufferSize, refused);
     }
     const std::set<std::string> before = Listing(dir);
 
-    const int result = bmp ? BarToBmp(path.c_str(), text.c_str(), font, width, height, physWidth, physHeight, types)
-                           : BarToWmf(path.c_str(), text.c_str(), font, width, height, types);
+    const int result =
+        classic && format == BarFmtBmp ? BarToBmp(path.c_str(), text.c_str(), font, width, height, physWidth, physHeight, types)
+        : classic && format == BarFmtWmf
+            ? BarToWmf(path.c_str(), text.c_str(), font, width, height, types)
+            : BarToFile(path.c_str(), format, text.c_str(), font, width, height, physWidth, physHeight, types, narrow, wide);
     if (result < BarOk || result > BarErrGdi) __builtin_trap();
     if (refused && result != BarErrGdi) __builtin_trap();
     if (where >= 2 && result == BarOk) __builtin_trap();
@@ -151,9 +197,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     if (result == BarOk) {
         const std::string file = ReadAll(path);
-        if (bmp) {
-            if (file.size() < 62 || file.compare(0, 2, "BM") != 0 || Dword(file, 2) != file.size()) __builtin_trap();
-        } else {
+        if (!Starts(format, file)) __builtin_trap();
+        if (format == BarFmtBmp) {
+            if (file.size() < 62 || Dword(file, 2) != file.size()) __builtin_trap();
+        } else if (format == BarFmtWmf) {
             // The header, then at least the metafile's own header and its closing record.
             if (file.size() < 22 + 18 + 6 || Dword(file, 0) != 0x9AC6CDD7u) __builtin_trap();
             if (Dword(file, 22 + 6) * 2ull != file.size() - 22) __builtin_trap(); // mtSize, in words
