@@ -91,14 +91,15 @@ void PutGray(Bytes& out, uint32_t color)
 
 void PutRect(Bytes& out, double x, double y, double width, double height)
 {
-    PutFixed(out, x);
-    out.push_back(' ');
-    PutFixed(out, y);
-    out.push_back(' ');
-    PutFixed(out, width);
-    out.push_back(' ');
-    PutFixed(out, height);
-    Put(out, " R\n");
+    char line[128];
+    char* at = ToFixed(line, x);
+    *at++ = ' ';
+    at = ToFixed(at, y);
+    *at++ = ' ';
+    at = ToFixed(at, width);
+    *at++ = ' ';
+    at = ToFixed(at, height);
+    Append(out, line, ToText(at, " R\n"));
 }
 
 // color: the colour set outside; what is set here ends with the grestore.

@@ -49,19 +49,19 @@ void PutMillimetres(Bytes& out, int hundredths)
 
 void PutRect(Bytes& out, double x, double y, double width, double height, const uint32_t* color)
 {
-    Put(out, "<rect x=\"");
-    PutFixed(out, x);
-    Put(out, "\" y=\"");
-    PutFixed(out, y);
-    Put(out, "\" width=\"");
-    PutFixed(out, width);
-    Put(out, "\" height=\"");
-    PutFixed(out, height);
+    char line[192];
+    char* at = ToFixed(ToText(line, "<rect x=\""), x);
+    at = ToFixed(ToText(at, "\" y=\""), y);
+    at = ToFixed(ToText(at, "\" width=\""), width);
+    at = ToFixed(ToText(at, "\" height=\""), height);
+    at = ToText(at, "\"");
+    Append(out, line, at);
     if (color) {
-        Put(out, "\" fill=\"");
+        Put(out, " fill=\"");
         PutColor(out, *color);
+        out.push_back('"');
     }
-    Put(out, "\"/>\n");
+    Put(out, "/>\n");
 }
 
 void PutText(Bytes& out, const Mark& text)
