@@ -19,8 +19,11 @@
  *
  * SVG, PDF and EPS have a white background, as the bitmap has, and their text
  * is text: in the font's face (Courier New, found as Liberation Mono here),
- * placed where the metafile's TextOut places it. PNG, SVG, PDF and EPS of the
- * same drawing are the same bytes on every call (no dates inside).
+ * placed where the metafile's TextOut places it. The PDF embeds the face (the
+ * characters used); the SVG names it with Liberation Mono and monospace after
+ * it, the EPS by its PostScript name with Courier where the printer lacks it.
+ * PNG, SVG, PDF and EPS of the same drawing are the same bytes on every call
+ * (no dates inside).
  *
  * Results: BarOk, BarErrCode (the text fits none of the types: nothing is
  * written, an existing file stays as it was), BarErrFile (the file cannot be
@@ -28,8 +31,8 @@
  * coordinate space, or the drawing or encoding failed). A format that is not
  * one of those below, or not one the function makes, is BarErrFile.
  *
- * Memory: the caller's buffer, as GetMetaFileBitsEx takes it. *needed always
- * receives the size of the picture (0 unless the result is BarOk or the
+ * Memory: the caller's buffer, as GetMetaFileBitsEx takes it. *needed (unless
+ * needed is NULL) receives the size of the picture (0 unless the result is BarOk or the
  * buffer was too short). With buffer NULL nothing is written and the result
  * is BarOk: a size query. With a buffer shorter than the picture nothing is
  * written into it and the result is BarErrFile. The memory and the file form
