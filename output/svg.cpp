@@ -4,6 +4,7 @@
 // where the recorded TextOut puts it (its alignment and the turn of its
 // font), in the recorded face with Liberation Mono and monospace after it.
 #include <cmath>
+#include <string>
 
 #include "output/formats.h"
 #include "output/numbers.h"
@@ -94,7 +95,9 @@ void PutText(Bytes& out, const Mark& text)
     Put(out, "\" font-family=\"");
     if (!text.font.stock && !text.font.face.empty()) {
         out.push_back('\'');
-        PutEscaped(out, Utf8Of(text.font.face));
+        std::string face = Utf8Of(text.font.face); // a CSS string in quotes: none inside it
+        std::erase_if(face, [](char c) { return c == '\'' || c == '\\'; });
+        PutEscaped(out, face);
         Put(out, "', ");
     }
     Put(out, "'Liberation Mono', monospace\" font-size=\"");
