@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lumtar32_formats.h"
@@ -331,6 +332,27 @@ TEST(Memory, CallersDrawingsGiveTheLibrarysBytes)
     EXPECT_EQ(needed, 0u);
     DeleteMetaFile(metafile);
     DeleteObject(bitmap);
+}
+
+// The faces are found once and shared: threads making every format at once
+// get the bytes one thread gets.
+TEST(Memory, ThreadsGetTheSameBytes)
+{
+    const Sample& s = Samples[1];
+    auto size = [](int format, bool height) { return (format == BarFmtBmp || format == BarFmtPng ? 1 : 10) * (height ? 160 : 428); };
+    std::vector<Bytes> expected;
+    for (int format = BarFmtWmf; format <= BarFmtEps; ++format)
+        expected.push_back(Memory(format, s, size(format, false), size(format, true)));
+    std::vector<int> mismatches(4);
+    std::vector<std::thread> threads;
+    for (int& mismatch : mismatches)
+        threads.emplace_back([&] {
+            for (int round = 0; round < 20; ++round)
+                for (int format = BarFmtWmf; format <= BarFmtEps; ++format)
+                    mismatch += Memory(format, s, size(format, false), size(format, true)) != expected[format - 1];
+        });
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 
 TEST(Memory, ShortBufferIsLeftAlone)
