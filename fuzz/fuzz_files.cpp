@@ -156,8 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool refused = false; // the library must say BarErrGdi without drawing
     if (!bmp) {
         refused = BeyondCoordinates(width - 100LL) || BeyondCoordinates(height - 100LL); // the rectangle's far edges
-        // SVG, PDF and EPS: within the metafile's 16-bit coordinates.
-        if (format != BarFmtWmf) refused = width < 1 || height < 1 || width > 32767 || height > 32767;
+        // SVG, PDF and EPS: not empty either.
+        if (format != BarFmtWmf) refused = refused || width < 1 || height < 1;
     } else if (width > 0 && height > 0) {
         const long long rowBytes = (static_cast<long long>(width) + 31) / 32 * 4;
         if (BeyondCoordinates(width) || BeyondCoordinates(height) || rowBytes * height > MaxRasterBytes)

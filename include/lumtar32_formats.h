@@ -15,7 +15,8 @@
  *   vector formats (WMF, SVG, PDF, EPS): width x height in hundredths of a
  *     millimetre (2540 to the inch), as BarToWmf; physWidth and physHeight
  *     are not used. SVG, PDF and EPS are made from the metafile's records,
- *     whose coordinates are 16 bits: 1 to 32767 (327 mm) each way.
+ *     whose coordinates are 16 bits: a picture larger than 327 mm is recorded
+ *     in coarser units (0.02 mm up to 655 mm, and so on), the WMF as it is.
  *
  * SVG, PDF and EPS have a white background, as the bitmap has, and their text
  * is text: in the font's face (Courier New, found as Liberation Mono here),

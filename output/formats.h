@@ -103,17 +103,21 @@ int EpsOfScene(const Scene& scene, int width, int height, Bytes& out);
 
 // ------------------------------------------------------------ pipelines
 
-// The metafile bits of a frame drawn as BarToWmf draws it; draw(HDC, const
-// RECT*) returns non-zero when it drew a symbol. BarOk, BarErrCode or BarErrGdi.
+// The metafile bits of a frame drawn as BarToWmf draws it, one logical unit
+// `unit` hundredths of a millimetre; draw(HDC, const RECT*) returns non-zero
+// when it drew a symbol. BarOk, BarErrCode or BarErrGdi.
 using DrawFunction = int (*)(HDC, const RECT*, const void* context);
-int RecordedBits(int width, int height, DrawFunction draw, const void* context, Bytes& bits);
+int RecordedBits(int width, int height, int unit, DrawFunction draw, const void* context, Bytes& bits);
 // The bottom-up rows of a frame drawn as BarToBmp draws it.
 int RasterRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* context, Bytes& rows);
 
-// Whether a vector picture of that size can be recorded: WMF as BarToWmf
-// takes it, the others within the metafile's 16-bit coordinates (1 to 32767
-// hundredths of a millimetre, 327 mm), which they are made from.
+// Whether a vector picture of that size can be recorded: as BarToWmf takes
+// it, and for SVG, PDF and EPS not empty.
 bool VectorSizeFits(int format, int width, int height);
+// The metafile's coordinates are 16 bits: WMF keeps what they hold (as
+// BarToWmf), SVG, PDF and EPS larger than 327 mm are recorded in units of
+// as many hundredths of a millimetre as bring the larger side within them.
+int RecordingUnit(int format, int width, int height);
 // The rows and size of a monochrome bitmap of the caller's; false when it is none.
 bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height);
 

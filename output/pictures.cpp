@@ -10,17 +10,17 @@
 
 namespace lumtar {
 
-int RecordedBits(int width, int height, DrawFunction draw, const void* context, Bytes& bits)
+int RecordedBits(int width, int height, int unit, DrawFunction draw, const void* context, Bytes& bits)
 {
     // As BarToWmf: the far edge of the drawing rectangle within the coordinate space.
-    if (!VectorSizeFits(BarFmtWmf, width, height)) return BarErrGdi;
+    if (!VectorSizeFits(BarFmtWmf, width, height) || unit < 1) return BarErrGdi;
     HDC dc = CreateMetaFileA(nullptr);
     if (!dc) return BarErrGdi;
     SetMapMode(dc, MM_ANISOTROPIC);
-    SetWindowExtEx(dc, width, height, nullptr);
+    SetWindowExtEx(dc, width / unit, height / unit, nullptr);
     SetWindowOrgEx(dc, 0, 0, nullptr);
     RECT rect;
-    SetRect(&rect, 50, 50, Less(width, 100), Less(height, 100));
+    SetRect(&rect, 50 / unit, 50 / unit, Less(width, 100) / unit, Less(height, 100) / unit);
     const int drawn = draw(dc, &rect, context);
 
     HMETAFILE metafile = CloseMetaFile(dc);
@@ -86,8 +86,14 @@ int RasterRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* c
 
 bool VectorSizeFits(int format, int width, int height)
 {
-    if (format == BarFmtWmf) return InCoordinateSpace(int64_t{width} - 100) && InCoordinateSpace(int64_t{height} - 100);
-    return width > 0 && height > 0 && width <= INT16_MAX && height <= INT16_MAX;
+    const bool recordable = InCoordinateSpace(int64_t{width} - 100) && InCoordinateSpace(int64_t{height} - 100);
+    return format == BarFmtWmf ? recordable : recordable && width > 0 && height > 0;
+}
+
+int RecordingUnit(int format, int width, int height)
+{
+    const int larger = width > height ? width : height;
+    return format == BarFmtWmf || larger <= INT16_MAX ? 1 : (larger + INT16_MAX - 1) / INT16_MAX;
 }
 
 bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height)
@@ -159,7 +165,7 @@ int PictureOf(int format, int width, int height, int physWidth, int physHeight, 
     }
     if (format < BarFmtWmf || format > BarFmtEps) return BarErrFile;
     if (!VectorSizeFits(format, width, height)) return BarErrGdi;
-    const int result = RecordedBits(width, height, draw, context, drawing);
+    const int result = RecordedBits(width, height, RecordingUnit(format, width, height), draw, context, drawing);
     return result == BarOk ? PictureOfBits(format, drawing, width, height, out) : result;
 }
 

@@ -269,6 +269,16 @@ TEST(Vector, PhysicalSizeIsTheRequested)
         WriteAll(Dir() + "/size.pdf", pdf);
         EXPECT_NE(Shell("pdfinfo '" + Dir() + "/size.pdf'").find("141.732 x 56.6929 pts"), std::string::npos);
     }
+    // 600 mm wide is beyond the metafile's 16 bits: recorded in 0.02 mm, and
+    // still a whole symbol where the drawing rectangle says.
+    const auto wide = Memory(BarFmtSvg, s, 60000, 20000);
+    const std::string wideText(wide.begin(), wide.end());
+    EXPECT_NE(wideText.find("width=\"600mm\" height=\"200mm\" viewBox=\"0 0 30000 10000\""), std::string::npos);
+    if (Have("rsvg-convert") && Have("zbarimg")) {
+        WriteAll(Dir() + "/wide.svg", wide);
+        Shell("rsvg-convert -d 30 -p 30 '" + Dir() + "/wide.svg' -o '" + Dir() + "/wide.png'");
+        EXPECT_EQ(Shell("zbarimg -q --nodbus '" + Dir() + "/wide.png' 2>/dev/null"), s.zbar);
+    }
 }
 
 TEST(Memory, FileFormsHoldTheSameBytes)
@@ -390,9 +400,9 @@ TEST(BadInput, NothingIsWritten)
         EXPECT_EQ(BarToFile(missing.c_str(), format, "12", BarFontDefault, 3000, 1000, 0, 0, BarTypAll, 0, 0), BarErrFile);
         EXPECT_EQ(BarToFile(existing.c_str(), format, "12", BarFontDefault, 1 << 28, 1000, 0, 0, BarTypAll, 0, 0), BarErrGdi);
     }
-    // Vector formats beyond the metafile's 16-bit coordinates; an unknown format.
+    // An empty vector picture; an unknown format.
     for (int format : {BarFmtSvg, BarFmtPdf, BarFmtEps})
-        EXPECT_EQ(BarToFile(existing.c_str(), format, "12", BarFontDefault, 32768, 1000, 0, 0, BarTypAll, 0, 0), BarErrGdi);
+        EXPECT_EQ(BarToFile(existing.c_str(), format, "12", BarFontDefault, 0, 1000, 0, 0, BarTypAll, 0, 0), BarErrGdi);
     EXPECT_EQ(BarToFile(existing.c_str(), 7, "12", BarFontDefault, 3000, 1000, 0, 0, BarTypAll, 0, 0), BarErrFile);
     EXPECT_TRUE(ReadAll(existing) == Bytes({'k', 'e', 'e', 'p'}));
 }
