@@ -92,6 +92,7 @@ TEST_F(Cli, FailuresHaveAStatusAMessageAndNoFile)
         {"size of zero", "render 4006381333931 --size 0x100 -o a.bmp", 2, "is no size", "a.bmp"},
         {"negative size", "render 4006381333931 --size -5x100 -o a.bmp", 2, "", "a.bmp"},
         {"WMF beyond 16 bits", "render 4006381333931 --size 40000x2000 -o a.wmf", 2, "at most 32767", "a.wmf"},
+        {"SVG beyond 16 bits", "render 4006381333931 --module 3 --quiet-zones -o a.svg", 2, "at most 32767", "a.svg"},
         {"unknown extension", "render 4006381333931 -o a.gif", 2, "must end in one of wmf, bmp", "a.gif"},
         {"unknown type name", "render 4006381333931 --types ean14 -o a.bmp", 2, "unknown code type", "a.bmp"},
         {"unknown font", "render 4006381333931 --font italic -o a.bmp", 2, "", "a.bmp"},

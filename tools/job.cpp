@@ -11,7 +11,9 @@
 namespace tool {
 namespace {
 
-constexpr int WmfLargest = 32767; // the placeable header holds the size in 16 signed bits
+// The tool records every vector picture as a metafile in hundredths of a
+// millimetre: its coordinates, and the placeable header, have 16 signed bits.
+constexpr int VectorLargest = 32767;
 
 Sizing SizingFor(const Job& job, Format format)
 {
@@ -89,9 +91,9 @@ Drawn DrawOne(const std::string& path, const std::string& text, const Job& job, 
         return {ExitUsage, ""};
     }
     if (!plan.note.empty()) Say(where, plan.note);
-    if (format == Format::Wmf && (plan.surface.width > WmfLargest || plan.surface.height > WmfLargest)) {
-        Say(where, "a WMF picture is at most 32767x32767 hundredths of a millimetre, not " + std::to_string(plan.surface.width) +
-                       "x" + std::to_string(plan.surface.height));
+    if (!IsRaster(format) && (plan.surface.width > VectorLargest || plan.surface.height > VectorLargest)) {
+        Say(where, std::string("a ") + FormatName(format) + " picture is at most 32767x32767 hundredths of a millimetre, not " +
+                       std::to_string(plan.surface.width) + "x" + std::to_string(plan.surface.height));
         return {ExitUsage, ""};
     }
 
