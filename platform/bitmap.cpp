@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "platform/bytes.h"
@@ -10,6 +11,23 @@
 
 using namespace lumtar;
 using namespace lumtar::platform;
+
+namespace {
+
+// The held fills of a bitmap change only while it is selected, under its
+// DC's lock; the lock is held while they are read.
+std::unique_lock<std::mutex> LockPainter(const Bitmap& bitmap)
+{
+    HDC owner;
+    {
+        std::lock_guard<std::mutex> guard(RegistryLock());
+        owner = bitmap.selectedIn;
+    }
+    Dc* dc = owner ? LookupAs<Dc>(owner, Kind::Dc) : nullptr;
+    return dc ? std::unique_lock<std::mutex>(dc->lock) : std::unique_lock<std::mutex>();
+}
+
+} // namespace
 
 extern "C" {
 
@@ -30,9 +48,14 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixe
         // Initial rows top-down, each padded to 16 bits.
         const std::size_t rowBytes = ((static_cast<std::size_t>(width) + 15) / 16) * 2;
         const auto* src = static_cast<const uint8_t*>(bits);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(&b->raster.bits[std::size_t(y) * b->raster.stride], src + std::size_t(y) * rowBytes,
-                        std::min<std::size_t>(rowBytes, b->raster.stride));
+        const std::size_t used = std::min<std::size_t>(rowBytes, b->raster.stride);
+        for (int y = 0; y < height; ++y) {
+            uint8_t* row = &b->raster.bits[std::size_t(y) * b->raster.stride];
+            std::memcpy(row, src + std::size_t(y) * rowBytes, used);
+            // The raster keeps the bits past the last pixel 0.
+            if (width % 8) row[width / 8] &= static_cast<uint8_t>(0xFF00u >> (width % 8));
+            std::memset(row + (width + 7) / 8, 0, b->raster.stride - (width + 7) / 8);
+        }
     }
     HGDIOBJ h = Register(b);
     if (!h) delete b;
@@ -75,23 +98,40 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
         const long long firstTop = bottomUp ? dibHeight - start - count : 0; // top-most row copied
         const int copyWidth = static_cast<int>(std::min<long long>(h.biWidth, raster.width));
         auto* out = static_cast<uint8_t*>(bits);
-        for (long long i = 0; i < count; ++i) {
+        std::unique_lock<std::mutex> painter = LockPainter(*bmp);
+        RasterRows rows(raster); // the held fills shown, not painted
+        const auto dibStride = static_cast<std::size_t>(stride);
+        for (long long i = 0; i < count;) {
             const long long row = firstTop + i;
             uint8_t* dst = out + (bottomUp ? (count - 1 - i) : i) * stride;
-            // The bitmap's bytes, then zeros for the rest of the row.
-            std::size_t copied = 0;
-            if (row < raster.height) {
-                const uint8_t* src = &raster.bits[static_cast<std::size_t>(row) * raster.stride];
-                copied = static_cast<std::size_t>(copyWidth) / 8;
-                std::memcpy(dst, src, copied);
-                // A partial last byte is masked on its way, not read back from
+            if (row >= raster.height) {
+                std::memset(dst, 0, dibStride);
+                ++i;
+                continue;
+            }
+            // A span of rows read alike; at the bitmap's own width a row,
+            // padding included, is copied as it is.
+            const RasterRows::Span span = rows.At(static_cast<int>(row));
+            const long long n = std::min<long long>(span.count, count - i);
+            const long long dstStep = bottomUp ? -stride : stride;
+            for (long long k = 0; k < n; ++k, dst += dstStep) {
+                const uint8_t* src = span.row + k * span.step;
+                if (dibStride == static_cast<std::size_t>(raster.stride)) {
+                    std::memcpy(dst, src, dibStride);
+                    continue;
+                }
+                // The bitmap's bytes, then zeros for the rest of the row. A
+                // partial last byte is masked on its way, not read back from
                 // the copy (a byte load from a wide store just made stalls).
+                std::size_t copied = static_cast<std::size_t>(copyWidth) / 8;
+                std::memcpy(dst, src, copied);
                 if (copyWidth % 8) {
                     dst[copied] = static_cast<uint8_t>(src[copied] & (0xFF00 >> (copyWidth % 8)));
                     ++copied;
                 }
+                std::memset(dst + copied, 0, dibStride - copied);
             }
-            if (copied < static_cast<std::size_t>(stride)) std::memset(dst + copied, 0, static_cast<std::size_t>(stride) - copied);
+            i += n;
         }
         result = static_cast<int>(count);
     }

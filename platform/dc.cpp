@@ -102,9 +102,11 @@ HGDIOBJ MemorySelectObject(Dc& dc, Object* object)
     return previous;
 }
 
+// Rectangles are held and painted together when the rows are read or text
+// is painted over them (see RasterHoldFill).
 void FillDevice(Raster& raster, const RECT& r, bool white)
 {
-    RasterFill(raster, r.left, r.top, r.right, r.bottom, white);
+    RasterHoldFill(raster, r.left, r.top, r.right, r.bottom, white);
 }
 
 // Rectangle as GDI's one-pixel pen draws it: the outline on the outermost
@@ -126,7 +128,7 @@ void PaintRectangle(Dc& dc, Raster& raster, const RECT& r)
     if (width == 1 && height == 1) return;
     const bool penWhite = IsWhite(pen->color);
     if (brushShown) {
-        RasterRectangle(raster, r.left, r.top, r.right, r.bottom, penWhite, IsWhite(brush->color));
+        RasterHoldRectangle(raster, r.left, r.top, r.right, r.bottom, penWhite, IsWhite(brush->color));
         return;
     }
     FillDevice(raster, {r.left, r.top, r.right, r.top + 1}, penWhite);

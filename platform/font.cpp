@@ -303,6 +303,14 @@ private:
                     if (source[column] >= 128) target[column / 8] |= 0x80u >> (column % 8);
             }
         }
+        if (glyph.pitch > 7) return;
+        const uint8_t lastMask = static_cast<uint8_t>(0xFF00u >> (((glyph.width - 1) % 8) + 1));
+        glyph.rowWords.assign(static_cast<size_t>(glyph.rows), 0);
+        for (int row = 0; row < glyph.rows; ++row) {
+            const uint8_t* bits = glyph.bits.data() + static_cast<size_t>(row) * glyph.pitch;
+            for (int k = 0; k < glyph.pitch; ++k)
+                glyph.rowWords[row] |= uint64_t{k == glyph.pitch - 1 ? static_cast<uint8_t>(bits[k] & lastMask) : bits[k]} << (56 - 8 * k);
+        }
     }
 
     const FaceSource* Source(const FontRequest& request)

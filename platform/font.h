@@ -22,6 +22,9 @@ struct Glyph {
     int pitch = 0;
     int advance = 0;
     std::vector<uint8_t> bits;
+    // Up to 56 pixels wide (pitch 7): each row as one word, the first pixel
+    // in the most significant bit, nothing past the width.
+    std::vector<uint64_t> rowWords;
 
     bool Ink(int column, int row) const { return bits[static_cast<size_t>(row) * pitch + column / 8] & (0x80u >> (column % 8)); }
 };

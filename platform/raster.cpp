@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -128,6 +129,29 @@ std::vector<uint8_t> TakeRows(size_t bytes)
     return bits;
 }
 
+// --- Held fills ---
+
+// Fills held at most; one more settles them first. Reading or settling
+// looks at every held fill for every band of rows, so this keeps it cheap.
+constexpr size_t MaxHeld = 256;
+
+void Hold(Raster& raster, Span xs, Span ys, bool white)
+{
+    if (xs.empty() || ys.empty()) return;
+    HeldFills& held = raster.held;
+    // A fill of the whole raster hides every fill before it.
+    if (xs.from == 0 && ys.from == 0 && xs.to == raster.width && ys.to == raster.height) held.fills.clear();
+    if (held.fills.size() >= MaxHeld) RasterSettle(raster);
+    if (held.fills.empty()) {
+        held.top = ys.from;
+        held.bottom = ys.to;
+    } else {
+        held.top = std::min(held.top, ys.from);
+        held.bottom = std::max(held.bottom, ys.to);
+    }
+    held.fills.push_back({xs.from, xs.to, ys.from, ys.to, white});
+}
+
 } // namespace
 
 Raster::~Raster() { KeepRows(std::move(bits)); }
@@ -158,7 +182,7 @@ bool RasterPixel(const Raster& raster, int x, int y)
     return raster.bits[static_cast<size_t>(y) * raster.stride + x / 8] & (0x80u >> (x % 8));
 }
 
-void RasterSetPixel(Raster& raster, int x, int y, bool white)
+void RasterSetPixelSettled(Raster& raster, int x, int y, bool white)
 {
     if (x < 0 || y < 0 || x >= raster.width || y >= raster.height) return;
     uint8_t& byte = raster.bits[static_cast<size_t>(y) * raster.stride + x / 8];
@@ -166,22 +190,181 @@ void RasterSetPixel(Raster& raster, int x, int y, bool white)
     byte = white ? (byte | mask) : (byte & ~mask);
 }
 
-void RasterFill(Raster& raster, int left, int top, int right, int bottom, bool white)
+void RasterSetPixel(Raster& raster, int x, int y, bool white)
+{
+    if (!raster.held.empty()) RasterSettleRows(raster, y, y + 1);
+    RasterSetPixelSettled(raster, x, y, white);
+}
+
+void RasterFillSettled(Raster& raster, int left, int top, int right, int bottom, bool white)
 {
     FillSpans(raster, UnorderedSpan(left, right, raster.width), UnorderedSpan(top, bottom, raster.height), white);
 }
 
-void RasterRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite)
+void RasterFill(Raster& raster, int left, int top, int right, int bottom, bool white)
+{
+    const Span ys = UnorderedSpan(top, bottom, raster.height);
+    if (!raster.held.empty()) RasterSettleRows(raster, ys.from, ys.to);
+    FillSpans(raster, UnorderedSpan(left, right, raster.width), ys, white);
+}
+
+void RasterHoldFill(Raster& raster, int left, int top, int right, int bottom, bool white)
+{
+    Hold(raster, UnorderedSpan(left, right, raster.width), UnorderedSpan(top, bottom, raster.height), white);
+}
+
+// The outline is the outermost ring of pixels; a rectangle one or two pixels
+// across is all outline.
+template <typename Paint>
+void PaintRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite, Paint paint)
 {
     long long l = std::min(left, right), r = std::max(left, right);
     long long t = std::min(top, bottom), b = std::max(top, bottom);
     if (l == r || t == b) return;
     if (r - l == 1 && b - t == 1) return; // a closed outline of no length paints nothing
-    // The outline is the outermost ring of pixels; a rectangle one or two
-    // pixels across is all outline.
-    FillSpans(raster, Clip(l, r, raster.width), Clip(t, b, raster.height), penWhite);
-    if (penWhite != brushWhite)
-        FillSpans(raster, Clip(l + 1, r - 1, raster.width), Clip(t + 1, b - 1, raster.height), brushWhite);
+    paint(Clip(l, r, raster.width), Clip(t, b, raster.height), penWhite);
+    if (penWhite != brushWhite) paint(Clip(l + 1, r - 1, raster.width), Clip(t + 1, b - 1, raster.height), brushWhite);
+}
+
+void RasterRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite)
+{
+    PaintRectangle(raster, left, top, right, bottom, penWhite, brushWhite, [&](Span xs, Span ys, bool white) {
+        if (!raster.held.empty()) RasterSettleRows(raster, ys.from, ys.to);
+        FillSpans(raster, xs, ys, white);
+    });
+}
+
+void RasterHoldRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite)
+{
+    PaintRectangle(raster, left, top, right, bottom, penWhite, brushWhite,
+                   [&](Span xs, Span ys, bool white) { Hold(raster, xs, ys, white); });
+}
+
+void RasterSettleRows(Raster& raster, int top, int bottom)
+{
+    HeldFills& held = raster.held;
+    top = std::max(top, held.top);
+    bottom = std::min(bottom, held.bottom);
+    if (held.empty() || top >= bottom) return;
+    // The rows are painted fill by fill; what stays held of a fill is its
+    // part above them and its part below, in the fill's place.
+    std::vector<HeldFill> kept;
+    kept.reserve(held.fills.size() + 4);
+    for (const HeldFill& f : held.fills) {
+        if (f.bottom <= top || f.top >= bottom) {
+            kept.push_back(f);
+            continue;
+        }
+        FillSpans(raster, {f.left, f.right}, {std::max(f.top, top), std::min(f.bottom, bottom)}, f.white);
+        if (f.top < top) kept.push_back({f.left, f.right, f.top, top, f.white});
+        if (f.bottom > bottom) kept.push_back({f.left, f.right, bottom, f.bottom, f.white});
+    }
+    held.fills.swap(kept);
+    held.top = INT_MAX;
+    held.bottom = INT_MIN;
+    for (const HeldFill& f : held.fills) {
+        held.top = std::min(held.top, f.top);
+        held.bottom = std::max(held.bottom, f.bottom);
+    }
+    if (held.fills.size() > MaxHeld) RasterSettle(raster);
+}
+
+void RasterSettle(Raster& raster)
+{
+    if (raster.held.empty()) return;
+    RasterRows rows(raster);
+    const size_t stride = static_cast<size_t>(raster.stride);
+    for (int y = raster.held.top; y < raster.held.bottom;) {
+        const RasterRows::Span span = rows.At(y);
+        uint8_t* own = raster.bits.data() + static_cast<size_t>(y) * stride;
+        if (span.row != own)
+            for (int i = 0; i < span.count; ++i) std::memcpy(own + i * stride, span.row, stride);
+        y += span.count;
+    }
+    raster.held.fills.clear();
+}
+
+// The fills' top and bottom edges cut the rows into bands that the same
+// fills cover; each band's row is worked out once, for all of its rows.
+RasterRows::RasterRows(const Raster& raster) : raster_(raster)
+{
+    for (const HeldFill& f : raster.held.fills) {
+        cuts_.push_back(f.top);
+        cuts_.push_back(f.bottom);
+    }
+    std::sort(cuts_.begin(), cuts_.end());
+    cuts_.erase(std::unique(cuts_.begin(), cuts_.end()), cuts_.end());
+}
+
+RasterRows::Span RasterRows::At(int y)
+{
+    const size_t stride = static_cast<size_t>(raster_.stride);
+    const uint8_t* own = raster_.bits.data() + static_cast<size_t>(y) * stride;
+    if (cuts_.size() < 2 || y >= cuts_.back()) return {own, stride, raster_.height - y};
+    if (y < cuts_.front()) return {own, stride, cuts_.front() - y};
+    Prepare(y);
+    const int end = cuts_[band_ + 1];
+    if (!covered_) return {own, stride, end - y};
+    if (whole_) return {value_.data(), 0, end - y};
+    composed_.assign(own, own + stride);
+    for (const Run& run : runs_) {
+        uint8_t* to = composed_.data();
+        if (run.whole)
+            std::memcpy(to + run.from, value_.data() + run.from, static_cast<size_t>(run.to - run.from));
+        else
+            for (int b = run.from; b < run.to; ++b) to[b] = static_cast<uint8_t>((to[b] & ~cover_[b]) | value_[b]);
+    }
+    return {composed_.data(), 0, 1};
+}
+
+// The band of row y, and which fills cover it.
+void RasterRows::Prepare(int y)
+{
+    while (y >= cuts_[band_ + 1]) {
+        ++band_;
+        ready_ = false;
+    }
+    if (ready_) return;
+    active_.clear();
+    const std::vector<HeldFill>& fills = raster_.held.fills;
+    for (size_t i = 0; i < fills.size(); ++i)
+        if (fills[i].top <= cuts_[band_] && fills[i].bottom >= cuts_[band_ + 1]) active_.push_back(static_cast<uint16_t>(i));
+    covered_ = !active_.empty();
+    if (covered_ && active_ != built_) {
+        Build();
+        built_ = active_;
+    }
+    ready_ = true;
+}
+
+// The band's row: the colour its fills leave (value_) and the pixels any of
+// them covers (cover_), then the runs of bytes to copy or to merge.
+void RasterRows::Build()
+{
+    const size_t stride = static_cast<size_t>(raster_.stride);
+    value_.assign(stride, 0);
+    cover_.assign(stride, 0);
+    for (uint16_t i : active_) {
+        const HeldFill& f = raster_.held.fills[i];
+        if (f.white)
+            FillRows<true>(value_.data(), stride, 1, f.left, f.right);
+        else
+            FillRows<false>(value_.data(), stride, 1, f.left, f.right);
+        FillRows<true>(cover_.data(), stride, 1, f.left, f.right);
+    }
+    runs_.clear();
+    for (int b = 0; b < raster_.stride; ++b) {
+        if (!cover_[b]) continue;
+        const bool whole = cover_[b] == 0xFF;
+        if (!runs_.empty() && runs_.back().to == b && runs_.back().whole == whole)
+            ++runs_.back().to;
+        else
+            runs_.push_back({b, b + 1, whole});
+    }
+    // Every pixel covered: the band's row is the row, padding included.
+    const int full = raster_.width / 8, rest = raster_.width % 8;
+    whole_ = std::all_of(cover_.begin(), cover_.begin() + full, [](uint8_t c) { return c == 0xFF; }) &&
+             (rest == 0 || cover_[full] == static_cast<uint8_t>(0xFF00u >> rest));
 }
 
 } // namespace lumtar::platform

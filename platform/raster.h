@@ -9,15 +9,33 @@
 
 namespace lumtar::platform {
 
+// A fill held back by RasterHoldFill: pixels [left, right) x [top, bottom),
+// clipped and not empty.
+struct HeldFill {
+    int left = 0, right = 0, top = 0, bottom = 0;
+    bool white = false;
+};
+
+// The fills a raster holds, in painting order, and the rows they span.
+struct HeldFills {
+    std::vector<HeldFill> fills;
+    int top = 0, bottom = 0; // rows [top, bottom) hold every fill
+    bool empty() const { return fills.empty(); }
+};
+
 // Rows top-down, each `stride` bytes (a multiple of 4, as in a DIB); within a
 // row the leftmost pixel is the most significant bit of the first byte. A bit
 // is the palette index of a monochrome bitmap: 0 black, 1 white. A new raster
-// is all black, as CreateBitmap without initial bits is.
+// is all black, as CreateBitmap without initial bits is. The padding bits
+// after the last pixel of a row are always 0.
+//
+// `bits` shows every fill once none is held: see RasterSettle.
 struct Raster {
     int width = 0;
     int height = 0;
     int stride = 0;
     std::vector<uint8_t> bits;
+    HeldFills held;
 
     Raster() = default;
     Raster(Raster&&) = default;
@@ -31,7 +49,7 @@ struct Raster {
 // False (raster left empty) for sizes GDI refuses or memory cannot hold.
 bool RasterCreate(Raster& raster, int width, int height);
 
-bool RasterPixel(const Raster& raster, int x, int y); // true = white; false outside
+bool RasterPixel(const Raster& raster, int x, int y); // true = white; false outside (held fills not seen)
 void RasterSetPixel(Raster& raster, int x, int y, bool white);
 
 // Pixels left .. right-1 and top .. bottom-1, clipped; nothing when empty.
@@ -44,6 +62,53 @@ void RasterFill(Raster& raster, int left, int top, int right, int bottom, bool w
 // then the outline in the pen's colour and the inside in the brush's. As in
 // GDI, a rectangle of a single pixel paints nothing.
 void RasterRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite);
+
+// Held painting. Barcode bars are vertical, so a bitmap row changes only where
+// a rectangle starts or ends: RasterHoldFill and RasterHoldRectangle paint
+// what RasterFill and RasterRectangle paint, but keep the fills back, and
+// RasterSettle paints them together, each distinct row once, copied to every
+// row that the same fills cover. The other painting calls, text included,
+// first settle the rows they paint; readers of `bits` call RasterSettle.
+void RasterHoldFill(Raster& raster, int left, int top, int right, int bottom, bool white);
+void RasterHoldRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite);
+void RasterSettle(Raster& raster);
+void RasterSettleRows(Raster& raster, int top, int bottom); // rows top .. bottom-1 only
+
+// The rows as they show with the held fills painted, for a reader that leaves
+// them held (GetDIBits). At(y) gives rows y .. y + count - 1, top-down from
+// call to call: row y + i is at row + i * step, the raster's own rows where
+// no fill covers them, else one row put together here (step 0).
+class RasterRows {
+public:
+    struct Span {
+        const uint8_t* row;
+        size_t step;
+        int count;
+    };
+    explicit RasterRows(const Raster& raster);
+    Span At(int y); // y no smaller than in the call before
+
+private:
+    struct Run { // bytes copied whole, or merged where only some pixels are covered
+        int from, to;
+        bool whole;
+    };
+    void Prepare(int y);
+    void Build();
+
+    const Raster& raster_;
+    std::vector<int> cuts_; // the fills' top and bottom edges, sorted: bands between them
+    std::vector<uint16_t> active_, built_;
+    std::vector<uint8_t> value_, cover_, composed_;
+    std::vector<Run> runs_;
+    size_t band_ = 0; // cuts_[band_] <= y < cuts_[band_ + 1]
+    bool ready_ = false, covered_ = false, whole_ = false;
+};
+
+// For painters that have settled the rows they paint (text): RasterFill and
+// RasterSetPixel without looking for held fills.
+void RasterFillSettled(Raster& raster, int left, int top, int right, int bottom, bool white);
+void RasterSetPixelSettled(Raster& raster, int x, int y, bool white);
 
 // What TextOutA needs besides the characters: the selected font and the DC's
 // text state. Coordinates are device pixels.

@@ -90,15 +90,29 @@ void ForEachPixel(const Raster& raster, const Turn& turn, double x, double y, co
     }
 }
 
+// Held fills in the rows of a box are painted before the box is: the rows
+// of DeviceBoxOf.
+void SettleUnder(Raster& raster, const Turn& turn, double y, const LineBox& box)
+{
+    if (raster.held.empty()) return;
+    const double y0 = y - box.u0 * turn.sin, y1 = y - box.u1 * turn.sin;
+    const double v0 = box.v0 * turn.cos, v1 = box.v1 * turn.cos;
+    const double top = std::min({y0 + v0, y0 + v1, y1 + v0, y1 + v1});
+    const double bottom = std::max({y0 + v0, y0 + v1, y1 + v0, y1 + v1});
+    auto clip = [&](double row) { return static_cast<int>(std::clamp(row, 0.0, static_cast<double>(raster.height))); };
+    RasterSettleRows(raster, clip(std::floor(top)), clip(std::ceil(bottom)));
+}
+
 void FillBox(Raster& raster, const Turn& turn, double x, double y, const LineBox& box, bool white)
 {
     if (box.u0 >= box.u1 || box.v0 >= box.v1) return;
+    SettleUnder(raster, turn, y, box);
     if (turn.quarter) { // the turned box is a device rectangle
         DeviceBox device = DeviceBoxOf(raster, turn, x, y, box);
-        if (!device.empty()) RasterFill(raster, device.left, device.top, device.right, device.bottom, white);
+        if (!device.empty()) RasterFillSettled(raster, device.left, device.top, device.right, device.bottom, white);
         return;
     }
-    ForEachPixel(raster, turn, x, y, box, [&](int px, int py, long long, long long) { RasterSetPixel(raster, px, py, white); });
+    ForEachPixel(raster, turn, x, y, box, [&](int px, int py, long long, long long) { RasterSetPixelSettled(raster, px, py, white); });
 }
 
 // Upright: glyph row r lands on device row y + r, its bytes shifted into the
@@ -116,10 +130,7 @@ void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& gl
         for (int row = 0; row < glyph.rows; ++row) {
             const long long py = y + row;
             if (py < 0 || py >= raster.height) continue;
-            const uint8_t* source = glyph.bits.data() + static_cast<size_t>(row) * glyph.pitch;
-            uint64_t ink = 0; // the row's pixels from the most significant bit down
-            for (int k = 0; k < glyph.pitch; ++k)
-                ink |= uint64_t{k == glyph.pitch - 1 ? static_cast<uint8_t>(source[k] & lastMask) : source[k]} << (56 - 8 * k);
+            uint64_t ink = glyph.rowWords[row]; // the row's pixels from the most significant bit down
             if (!ink) continue;
             ink >>= shift;
             if constexpr (std::endian::native == std::endian::little) ink = __builtin_bswap64(ink);
@@ -155,7 +166,7 @@ void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& gl
             } else {
                 for (int bit = 0; bit < 8; ++bit)
                     if (ink & (0x80u >> bit) && px + bit >= 0 && px + bit < raster.width)
-                        RasterSetPixel(raster, static_cast<int>(px + bit), static_cast<int>(py), white);
+                        RasterSetPixelSettled(raster, static_cast<int>(px + bit), static_cast<int>(py), white);
             }
         }
     }
@@ -205,7 +216,7 @@ void PaintGlyphQuarter(Raster& raster, const Turn& turn, int x, int y, const Gly
                 py = y + u + column;
             }
             if (px >= 0 && py >= 0 && px < raster.width && py < raster.height)
-                RasterSetPixel(raster, static_cast<int>(px), static_cast<int>(py), white);
+                RasterSetPixelSettled(raster, static_cast<int>(px), static_cast<int>(py), white);
         }
     }
 }
@@ -213,6 +224,7 @@ void PaintGlyphQuarter(Raster& raster, const Turn& turn, int x, int y, const Gly
 void PaintGlyph(Raster& raster, const Turn& turn, int x, int y, const Glyph& glyph, double u, double v, bool white)
 {
     if (glyph.width == 0 || glyph.rows == 0) return;
+    SettleUnder(raster, turn, y, LineBox{u, v, u + glyph.width, v + glyph.rows});
     // Quarter turns of a line placed on whole pixels: the exact integer path.
     if (turn.quarter && u == std::floor(u) && v == std::floor(v) && std::fabs(u) < 1e15 && std::fabs(v) < 1e15) {
         PaintGlyphQuarter(raster, turn, x, y, glyph, static_cast<long long>(u), static_cast<long long>(v), white);
@@ -222,7 +234,7 @@ void PaintGlyph(Raster& raster, const Turn& turn, int x, int y, const Glyph& gly
     ForEachPixel(raster, turn, x, y, box, [&](int px, int py, long long column, long long row) {
         // u - u0 of a centre just inside the box can round up to the width.
         if (column >= glyph.width || row >= glyph.rows) return;
-        if (glyph.Ink(static_cast<int>(column), static_cast<int>(row))) RasterSetPixel(raster, px, py, white);
+        if (glyph.Ink(static_cast<int>(column), static_cast<int>(row))) RasterSetPixelSettled(raster, px, py, white);
     });
 }
 
