@@ -57,10 +57,18 @@ struct Transform {
 };
 
 // The raster a memory DC paints into; null while it holds its 1 x 1 default.
-Raster* Target(Dc& dc)
+Raster* Target(Dc& dc) { return dc.target; }
+
+// A memory DC's pointers to what it has selected.
+void Remember(Dc& dc, Object* object)
 {
-    auto* b = LookupAs<Bitmap>(dc.bitmap, Kind::Bitmap);
-    return b && !b->stock ? &b->raster : nullptr;
+    switch (object->kind) {
+    case Kind::Brush: dc.brushObject = static_cast<Brush*>(object); break;
+    case Kind::Pen: dc.penObject = static_cast<Pen*>(object); break;
+    case Kind::Font: dc.fontObject = static_cast<Font*>(object); break;
+    case Kind::Bitmap: dc.target = object->stock ? nullptr : &static_cast<Bitmap*>(object)->raster; break;
+    default: break;
+    }
 }
 
 HGDIOBJ* SelectionSlot(Dc& dc, Kind kind)
@@ -95,6 +103,7 @@ HGDIOBJ MemorySelectObject(Dc& dc, Object* object)
     }
     HGDIOBJ previous = *slot;
     *slot = handle;
+    Remember(dc, object);
     if (dead) {
         Unregister(dead);
         delete dead;
@@ -117,8 +126,8 @@ void PaintRectangle(Dc& dc, Raster& raster, const RECT& r)
 {
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width == 0 || height == 0) return;
-    auto* pen = LookupAs<Pen>(dc.pen, Kind::Pen);
-    auto* brush = LookupAs<Brush>(dc.brush, Kind::Brush);
+    const Pen* pen = dc.penObject;
+    const Brush* brush = dc.brushObject;
     const bool penShown = pen && pen->style != PS_NULL;
     const bool brushShown = brush && brush->style != BS_NULL;
     if (!penShown) {
@@ -164,6 +173,8 @@ HDC WINAPI CreateCompatibleDC(HDC hdc)
     dc->pen = GetStockObject(BLACK_PEN);
     dc->font = GetStockObject(SYSTEM_FONT);
     dc->bitmap = DefaultBitmap();
+    for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap})
+        if (Object* o = Lookup(h)) Remember(*dc, o);
     HGDIOBJ h = Register(dc);
     if (!h) delete dc;
     return static_cast<HDC>(h);
@@ -337,7 +348,7 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
     if (dc->metafile) return MetaPatBlt(*dc, x, y, width, height, rop);
     bool white;
     if (rop == PATCOPY) {
-        auto* brush = LookupAs<Brush>(dc->brush, Kind::Brush);
+        const Brush* brush = dc->brushObject;
         if (!brush || brush->style == BS_NULL) return TRUE;
         white = IsWhite(brush->color);
     } else if (rop == BLACKNESS || rop == WHITENESS) {
@@ -391,7 +402,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR chars, int count)
     Raster* raster = Target(*dc);
     if (!raster || count == 0) return TRUE;
     const Transform t(*dc);
-    auto* font = LookupAs<Font>(dc->font, Kind::Font);
+    const Font* font = dc->fontObject;
     const bool systemFont = !font || dc->font == GetStockObject(SYSTEM_FONT);
     const LOGFONTA deviceFont = font ? DeviceFont(*dc, t, font->logfont) : LOGFONTA{};
     TextStyle style;

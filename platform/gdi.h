@@ -78,6 +78,12 @@ struct Dc : Object {
     // Selected objects: on a memory DC they are pinned by their selection
     // count; on a metafile DC only their handles are kept, as GDI does.
     HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, bitmap = nullptr;
+    // A memory DC's selected objects themselves, which their selection keeps
+    // alive, and the raster it paints into (null for the default bitmap).
+    Brush* brushObject = nullptr;
+    Pen* penObject = nullptr;
+    Font* fontObject = nullptr;
+    Raster* target = nullptr;
 
     int mapMode = MM_TEXT;
     POINT windowOrg{0, 0}, viewportOrg{0, 0};
@@ -108,6 +114,13 @@ HGDIOBJ DefaultBitmap();
 HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch);
 HGDIOBJ NewPen(UINT style, POINT width, COLORREF color);
 HGDIOBJ DeviceDefaultFont();
-bool IsWhite(COLORREF color); // the nearer of black and white in a monochrome palette
+// The nearer of black and white in a monochrome palette.
+inline bool IsWhite(COLORREF color)
+{
+    const int r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
+    const int toBlack = r * r + g * g + b * b;
+    const int toWhite = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
+    return toWhite < toBlack;
+}
 
 } // namespace lumtar::platform

@@ -202,14 +202,6 @@ Object* ReleaseSelection(Object* object)
 HGDIOBJ DefaultBitmap() { return HandleOf(&Stock().defaultBitmap); }
 HGDIOBJ DeviceDefaultFont() { return Stock().byIndex[DEVICE_DEFAULT_FONT]; }
 
-bool IsWhite(COLORREF color)
-{
-    const int r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
-    const int toBlack = r * r + g * g + b * b;
-    const int toWhite = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
-    return toWhite < toBlack;
-}
-
 HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch)
 {
     auto* b = new (std::nothrow) Brush;

@@ -246,27 +246,38 @@ void RasterSettleRows(Raster& raster, int top, int bottom)
     top = std::max(top, held.top);
     bottom = std::min(bottom, held.bottom);
     if (held.empty() || top >= bottom) return;
-    // The rows are painted fill by fill; what stays held of a fill is its
-    // part above them and its part below, in the fill's place.
-    std::vector<HeldFill> kept;
-    kept.reserve(held.fills.size() + 4);
-    for (const HeldFill& f : held.fills) {
-        if (f.bottom <= top || f.top >= bottom) {
-            kept.push_back(f);
+    std::vector<HeldFill>& fills = held.fills;
+    auto crosses = [&](const HeldFill& f) { return f.top < bottom && top < f.bottom; };
+    // The rows are painted fill by fill, in order; what stays held of a fill
+    // is its part above them and its part below, in the fill's place.
+    size_t splits = 0; // fills that leave a part above and a part below
+    for (const HeldFill& f : fills) {
+        if (!crosses(f)) continue;
+        FillSpans(raster, {f.left, f.right}, {std::max(f.top, top), std::min(f.bottom, bottom)}, f.white);
+        splits += f.top < top && f.bottom > bottom;
+    }
+    // Rebuilt from the back, in place: with room for one more entry per
+    // split, the pieces never overtake a fill not yet read.
+    const size_t n = fills.size();
+    fills.resize(n + splits);
+    size_t at = n + splits;
+    for (size_t i = n; i-- > 0;) {
+        const HeldFill f = fills[i];
+        if (!crosses(f)) {
+            fills[--at] = f;
             continue;
         }
-        FillSpans(raster, {f.left, f.right}, {std::max(f.top, top), std::min(f.bottom, bottom)}, f.white);
-        if (f.top < top) kept.push_back({f.left, f.right, f.top, top, f.white});
-        if (f.bottom > bottom) kept.push_back({f.left, f.right, bottom, f.bottom, f.white});
+        if (f.bottom > bottom) fills[--at] = {f.left, f.right, bottom, f.bottom, f.white};
+        if (f.top < top) fills[--at] = {f.left, f.right, f.top, top, f.white};
     }
-    held.fills.swap(kept);
+    fills.erase(fills.begin(), fills.begin() + static_cast<std::ptrdiff_t>(at));
     held.top = INT_MAX;
     held.bottom = INT_MIN;
-    for (const HeldFill& f : held.fills) {
+    for (const HeldFill& f : fills) {
         held.top = std::min(held.top, f.top);
         held.bottom = std::max(held.bottom, f.bottom);
     }
-    if (held.fills.size() > MaxHeld) RasterSettle(raster);
+    if (fills.size() > MaxHeld) RasterSettle(raster);
 }
 
 void RasterSettle(Raster& raster)
@@ -288,12 +299,13 @@ void RasterSettle(Raster& raster)
 // fills cover; each band's row is worked out once, for all of its rows.
 RasterRows::RasterRows(const Raster& raster) : raster_(raster)
 {
+    cuts_.reserve(16);
     for (const HeldFill& f : raster.held.fills) {
-        cuts_.push_back(f.top);
-        cuts_.push_back(f.bottom);
+        for (int edge : {f.top, f.bottom}) { // few distinct edges: bars share theirs
+            auto at = std::lower_bound(cuts_.begin(), cuts_.end(), edge);
+            if (at == cuts_.end() || *at != edge) cuts_.insert(at, edge);
+        }
     }
-    std::sort(cuts_.begin(), cuts_.end());
-    cuts_.erase(std::unique(cuts_.begin(), cuts_.end()), cuts_.end());
 }
 
 RasterRows::Span RasterRows::At(int y)

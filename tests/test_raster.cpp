@@ -534,6 +534,68 @@ TEST(RasterText, ThreadsDrawTheSamePixels)
     for (int t = 0; t < 8; ++t) EXPECT_EQ(concurrent[t], drawAll(t)) << t;
 }
 
+// ---- Held painting ----------------------------------------------------------
+
+// The rows as RasterRows gives them to GetDIBits, fills still held.
+std::string HeldPicture(const Raster& raster)
+{
+    std::string out;
+    RasterRows rows(raster);
+    for (int y = 0; y < raster.height;) {
+        const RasterRows::Span span = rows.At(y);
+        for (int i = 0; i < span.count; ++i, ++y) {
+            const uint8_t* row = span.row + i * span.step;
+            for (int x = 0; x < raster.width; ++x) out += row[x / 8] & (0x80 >> (x % 8)) ? '.' : '#';
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+TEST(RasterHeld, PaintsWhatImmediatePaintingPaints)
+{
+    std::mt19937 random(99);
+    const int escapements[] = {0, 900, 1800, 2700, 450};
+    for (int round = 0; round < 40; ++round) {
+        const int width = 1 + static_cast<int>(random() % 140), height = 1 + static_cast<int>(random() % 90);
+        Raster now = Blank(width, height, round % 2), held = Blank(width, height, round % 2);
+        std::uniform_int_distribution<int> x(-8, width + 8), y(-8, height + 8), pick(0, 19);
+        const int steps = round < 2 ? 700 : 60; // beyond the most fills held at once
+        for (int step = 0; step < steps; ++step) {
+            const int l = x(random), t = y(random), r = x(random), b = y(random), what = pick(random);
+            const bool white = random() % 2, pen = random() % 2;
+            if (what < 8) {
+                RasterFill(now, l, t, r, b, white);
+                RasterHoldFill(held, l, t, r, b, white);
+            } else if (what < 15) {
+                RasterRectangle(now, l, t, r, b, pen, white);
+                RasterHoldRectangle(held, l, t, r, b, pen, white);
+            } else if (what == 15) {
+                RasterFill(now, 0, 0, width, height, white);
+                RasterHoldFill(held, 0, 0, width, height, white);
+            } else if (what < 18 && step % 7 == 0) {
+                const LOGFONTA font = Font(6 + static_cast<int>(random() % 24), escapements[random() % 5]);
+                TextStyle style;
+                style.font = &font;
+                style.opaque = pen;
+                style.textWhite = white;
+                style.backgroundWhite = !white;
+                RasterText(now, style, l, b, "E4g", 3);
+                RasterText(held, style, l, b, "E4g", 3);
+            } else if (what == 18) {
+                RasterSetPixel(now, l, t, white);
+                RasterSetPixel(held, l, t, white);
+            } else {
+                RasterSettleRows(held, std::min(t, b), std::max(t, b));
+            }
+        }
+        ASSERT_EQ(HeldPicture(held), Picture(now)) << "round " << round;
+        RasterSettle(held);
+        EXPECT_TRUE(held.held.empty());
+        ASSERT_EQ(held.bits, now.bits) << "round " << round; // the padding too
+    }
+}
+
 } // namespace
 
 #endif // !_WIN32
