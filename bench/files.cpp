@@ -5,6 +5,7 @@
 #include <zint.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -68,16 +69,16 @@ void ZintPrint(benchmark::State& state, const std::string& outfile)
 void BM_Bmp_Zint(benchmark::State& state) { ZintPrint(state, bench::ScratchDir() + "/zint.bmp"); }
 BENCHMARK(BM_Bmp_Zint)->Name("bmp/zint_Encode_and_Print");
 
-// The floor: create (truncate) a file, write a 14-byte header and the rest of
-// the same number of bytes as BarToBmp's file, close it.
-void FileFloor(benchmark::State& state, long fileSize)
+// The floor: create (truncate) a file, write a header (14 bytes for a BMP)
+// and the rest of the same number of bytes as the library's file, close it.
+void FileFloor(benchmark::State& state, long fileSize, std::size_t header = 14)
 {
     const std::string path = bench::ScratchDir() + "/floor.bmp";
     const std::vector<char> bytes(static_cast<std::size_t>(fileSize), '\x55');
     for (auto _ : state) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || ::write(fd, bytes.data(), 14) != 14 ||
-            ::write(fd, bytes.data() + 14, bytes.size() - 14) != static_cast<ssize_t>(bytes.size() - 14)) {
+        if (fd < 0 || ::write(fd, bytes.data(), header) != static_cast<ssize_t>(header) ||
+            ::write(fd, bytes.data() + header, bytes.size() - header) != static_cast<ssize_t>(bytes.size() - header)) {
             state.SkipWithError("cannot write the floor file");
             if (fd >= 0) ::close(fd);
             break;
@@ -113,6 +114,21 @@ void BM_Wmf_Lumtar(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Wmf_Lumtar)->Name("wmf/lumtar_BarToWmf");
+
+// The floor of BarToWmf: the size of its file, as its 22-byte placeable
+// header and the metafile.
+void BM_WmfFloor(benchmark::State& state)
+{
+    const std::string path = bench::ScratchDir() + "/floor-size.wmf";
+    struct stat file {};
+    if (BarToWmf(path.c_str(), Ean13Text, BarFontDefault, bench::WmfWidth, bench::WmfHeight, BarTypEan13) != BarOk ||
+        ::stat(path.c_str(), &file) != 0) {
+        state.SkipWithError("BarToWmf failed");
+        return;
+    }
+    FileFloor(state, static_cast<long>(file.st_size), 22);
+}
+BENCHMARK(BM_WmfFloor)->Name("floor/wmf_create_write2_close");
 
 void BM_Wmf_Zint(benchmark::State& state) { ZintPrint(state, bench::ScratchDir() + "/zint.emf"); }
 BENCHMARK(BM_Wmf_Zint)->Name("wmf/zint_emf");

@@ -354,10 +354,29 @@ void RasterRows::Prepare(int y)
 void RasterRows::Build()
 {
     const size_t stride = static_cast<size_t>(raster_.stride);
+    const std::vector<HeldFill>& fills = raster_.held.fills;
     value_.assign(stride, 0);
+    // A fill across the whole width hides the fills before it: the band's
+    // row starts as its colour and covers every pixel.
+    size_t first = active_.size();
+    while (first > 0 && (fills[active_[first - 1]].left != 0 || fills[active_[first - 1]].right != raster_.width)) --first;
+    if (first > 0) {
+        const HeldFill& across = fills[active_[first - 1]];
+        if (across.white) FillRows<true>(value_.data(), stride, 1, 0, raster_.width);
+        for (size_t k = first; k < active_.size(); ++k) {
+            const HeldFill& f = fills[active_[k]];
+            if (f.white)
+                FillRows<true>(value_.data(), stride, 1, f.left, f.right);
+            else
+                FillRows<false>(value_.data(), stride, 1, f.left, f.right);
+        }
+        runs_.clear();
+        whole_ = true;
+        return;
+    }
     cover_.assign(stride, 0);
     for (uint16_t i : active_) {
-        const HeldFill& f = raster_.held.fills[i];
+        const HeldFill& f = fills[i];
         if (f.white)
             FillRows<true>(value_.data(), stride, 1, f.left, f.right);
         else
