@@ -1,6 +1,7 @@
 // Monochrome bitmaps: created with or without initial rows, and read back as
 // device-independent rows.
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -25,6 +26,53 @@ std::unique_lock<std::mutex> LockPainter(const Bitmap& bitmap)
     }
     Dc* dc = owner ? LookupAs<Dc>(owner, Kind::Dc) : nullptr;
     return dc ? std::unique_lock<std::mutex>(dc->lock) : std::unique_lock<std::mutex>();
+}
+
+// `count` rows from DIB row `start` (counted from the bottom when the height
+// is positive) into `out`. DIB row r, counted from the top, shows bitmap row
+// r; past the bitmap's rows and columns the DIB is 0.
+void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long height, long long start, long long count)
+{
+    const Raster& raster = bitmap.raster;
+    const bool bottomUp = height > 0;
+    const long long dibHeight = std::llabs(height);
+    const long long firstTop = bottomUp ? dibHeight - start - count : 0; // top-most row copied
+    const auto stride = static_cast<std::size_t>(BmpStride(width));
+    const int copyWidth = static_cast<int>(std::min<long long>(width, raster.width));
+    std::unique_lock<std::mutex> painter = LockPainter(bitmap);
+    RasterRows rows(raster); // the held fills shown, not painted
+    for (long long i = 0; i < count;) {
+        uint8_t* dst = out + static_cast<std::size_t>(bottomUp ? (count - 1 - i) : i) * stride;
+        const long long row = firstTop + i;
+        if (row >= raster.height) {
+            std::memset(dst, 0, stride);
+            ++i;
+            continue;
+        }
+        // A span of rows read alike; at the bitmap's own width a row,
+        // padding included, is copied as it is.
+        const RasterRows::Span span = rows.At(static_cast<int>(row));
+        const long long n = std::min<long long>(span.count, count - i);
+        const auto step = static_cast<std::ptrdiff_t>(stride);
+        for (long long k = 0; k < n; ++k, dst += bottomUp ? -step : step) {
+            const uint8_t* src = span.row + k * span.step;
+            if (stride == static_cast<std::size_t>(raster.stride)) {
+                std::memcpy(dst, src, stride);
+                continue;
+            }
+            // The bitmap's bytes, then zeros for the rest of the row. A
+            // partial last byte is masked on its way, not read back from the
+            // copy (a byte load from a wide store just made stalls).
+            std::size_t copied = static_cast<std::size_t>(copyWidth) / 8;
+            std::memcpy(dst, src, copied);
+            if (copyWidth % 8) {
+                dst[copied] = static_cast<uint8_t>(src[copied] & (0xFF00 >> (copyWidth % 8)));
+                ++copied;
+            }
+            std::memset(dst + copied, 0, stride - copied);
+        }
+        i += n;
+    }
 }
 
 } // namespace
@@ -92,47 +140,8 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
     const long long stride = BmpStride(h.biWidth);
     int result = 1;
     if (bits) {
-        // DIB row r (counted from the top) shows bitmap row r.
         const long long count = std::min<long long>(lines, dibHeight - start);
-        const bool bottomUp = h.biHeight > 0;
-        const long long firstTop = bottomUp ? dibHeight - start - count : 0; // top-most row copied
-        const int copyWidth = static_cast<int>(std::min<long long>(h.biWidth, raster.width));
-        auto* out = static_cast<uint8_t*>(bits);
-        std::unique_lock<std::mutex> painter = LockPainter(*bmp);
-        RasterRows rows(raster); // the held fills shown, not painted
-        const auto dibStride = static_cast<std::size_t>(stride);
-        for (long long i = 0; i < count;) {
-            const long long row = firstTop + i;
-            uint8_t* dst = out + (bottomUp ? (count - 1 - i) : i) * stride;
-            if (row >= raster.height) {
-                std::memset(dst, 0, dibStride);
-                ++i;
-                continue;
-            }
-            // A span of rows read alike; at the bitmap's own width a row,
-            // padding included, is copied as it is.
-            const RasterRows::Span span = rows.At(static_cast<int>(row));
-            const long long n = std::min<long long>(span.count, count - i);
-            const long long dstStep = bottomUp ? -stride : stride;
-            for (long long k = 0; k < n; ++k, dst += dstStep) {
-                const uint8_t* src = span.row + k * span.step;
-                if (dibStride == static_cast<std::size_t>(raster.stride)) {
-                    std::memcpy(dst, src, dibStride);
-                    continue;
-                }
-                // The bitmap's bytes, then zeros for the rest of the row. A
-                // partial last byte is masked on its way, not read back from
-                // the copy (a byte load from a wide store just made stalls).
-                std::size_t copied = static_cast<std::size_t>(copyWidth) / 8;
-                std::memcpy(dst, src, copied);
-                if (copyWidth % 8) {
-                    dst[copied] = static_cast<uint8_t>(src[copied] & (0xFF00 >> (copyWidth % 8)));
-                    ++copied;
-                }
-                std::memset(dst + copied, 0, dibStride - copied);
-            }
-            i += n;
-        }
+        CopyRows(*bmp, static_cast<uint8_t*>(bits), h.biWidth, h.biHeight, start, count);
         result = static_cast<int>(count);
     }
     // The colour table follows the header, whatever size the caller declared.
