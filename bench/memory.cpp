@@ -9,6 +9,7 @@
 
 #include "bench/bench.h"
 #include "lumtar32.h"
+#include "lumtar32_gdi.h"
 
 namespace {
 

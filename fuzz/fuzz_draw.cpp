@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lumtar32.h"
+#include "lumtar32_gdi.h"
 
 namespace {
 

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "lumtar32_formats.h"
+#include "lumtar32_gdi.h"
 
 namespace {
 

@@ -6,11 +6,19 @@
  * a mask of code types; the first type that fits is drawn onto a device
  * context, into a placeable metafile file, a monochrome BMP file or onto the
  * clipboard.
+ *
+ * This header stands alone: it names the device context, the rectangle and
+ * the font by their structure tags (struct HDC__, struct tagRECT, struct
+ * tagLOGFONTA, as <windows.h> declares them) and defines no Windows type
+ * names, so it lives beside <windows.h> (before or after it), X11 or any
+ * other library. Callers that draw on a device context themselves include
+ * lumtar32_gdi.h (on Windows, <windows.h>) for HDC, RECT, LOGFONTA and the
+ * graphics calls.
  */
 #ifndef LUMTAR32_H
 #define LUMTAR32_H
 
-#include "lumtar32_gdi.h"
+#include "lumtar32_version.h"
 
 #ifdef _WIN32
 #define LUMTAR_CALL __stdcall
@@ -28,6 +36,14 @@
 extern "C" {
 #endif
 
+/* The Windows structures the exports take, by tag (lumtar32_formats.h also
+ * takes metafile and bitmap handles). */
+struct HDC__;
+struct HMETAFILE__;
+struct HBITMAP__;
+struct tagRECT;
+struct tagLOGFONTA;
+
 /* Code types: single bits, combined into a mask. Flags are tried lowest first. */
 #define BarTypIsbn 1
 #define BarTypEan13 2
@@ -41,9 +57,9 @@ extern "C" {
 #define BarTypAll 511
 
 /* Font argument of the drawing functions: one of these, or the address of a LOGFONTA. */
-#define BarFontDefault ((const LOGFONTA*)0)
-#define BarFontNone ((const LOGFONTA*)1)
-#define BarFontBold ((const LOGFONTA*)2)
+#define BarFontDefault ((const struct tagLOGFONTA*)0)
+#define BarFontNone ((const struct tagLOGFONTA*)1)
+#define BarFontBold ((const struct tagLOGFONTA*)2)
 
 /* Results of BarToWmf and BarToBmp */
 #define BarOk 0
@@ -52,20 +68,22 @@ extern "C" {
 #define BarErrGdi 3
 
 /* Drawing: 1 when a symbol was drawn, 0 when the text fits none of the types. */
-LUMTAR_EXPORT int LUMTAR_CALL Bar2Hdc(HDC hdc, const char* text, const RECT* rect, const LOGFONTA* font, int types);
-LUMTAR_EXPORT int LUMTAR_CALL Bar2HdcEx(HDC hdc, const char* text, const RECT* rect, const LOGFONTA* font, int types,
-                                        int narrow, int wide);
+LUMTAR_EXPORT int LUMTAR_CALL Bar2Hdc(struct HDC__* hdc, const char* text, const struct tagRECT* rect,
+                                      const struct tagLOGFONTA* font, int types);
+LUMTAR_EXPORT int LUMTAR_CALL Bar2HdcEx(struct HDC__* hdc, const char* text, const struct tagRECT* rect,
+                                        const struct tagLOGFONTA* font, int types, int narrow, int wide);
 
 /* Files: BarOk, BarErrCode, BarErrFile or BarErrGdi. */
-LUMTAR_EXPORT int LUMTAR_CALL BarToWmf(const char* path, const char* text, const LOGFONTA* font, int width, int height,
-                                       int types);
-LUMTAR_EXPORT int LUMTAR_CALL BarToBmp(const char* path, const char* text, const LOGFONTA* font, int pixelWidth,
-                                       int pixelHeight, int physWidth, int physHeight, int types);
+LUMTAR_EXPORT int LUMTAR_CALL BarToWmf(const char* path, const char* text, const struct tagLOGFONTA* font, int width,
+                                       int height, int types);
+LUMTAR_EXPORT int LUMTAR_CALL BarToBmp(const char* path, const char* text, const struct tagLOGFONTA* font,
+                                       int pixelWidth, int pixelHeight, int physWidth, int physHeight, int types);
 
 /* Clipboard (CF_METAFILEPICT): the drawing result. */
-LUMTAR_EXPORT int LUMTAR_CALL BarToClipboard(const char* text, const LOGFONTA* font, int xExt, int yExt, int types);
-LUMTAR_EXPORT int LUMTAR_CALL BarToClipboardEx(const char* text, const LOGFONTA* font, int xExt, int yExt, int types,
-                                               int narrow, int wide);
+LUMTAR_EXPORT int LUMTAR_CALL BarToClipboard(const char* text, const struct tagLOGFONTA* font, int xExt, int yExt,
+                                             int types);
+LUMTAR_EXPORT int LUMTAR_CALL BarToClipboardEx(const char* text, const struct tagLOGFONTA* font, int xExt, int yExt,
+                                               int types, int narrow, int wide);
 
 /* Detection and names */
 LUMTAR_EXPORT int LUMTAR_CALL BarCodeTyp(const char* text, int types);

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "lumtar32.h"
+#include "lumtar32_gdi.h"
 
 static int failures = 0;
 #define CHECK(condition)                                             \

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lumtar32.h"
+#include "lumtar32_gdi.h"
 
 namespace {
 
