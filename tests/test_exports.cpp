@@ -1,9 +1,15 @@
 // The shipped library exports exactly the functions of api/lumtar32.def, by
 // name and (on Windows) by ordinal, and they are the functions of the core.
+// Natively it exports exactly the functions the public headers declare, all
+// in version node LUMTAR32_1.0; on Windows it carries its version resource.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -100,7 +106,64 @@ TEST(Exports, CallsThroughTheLoadedLibrary)
     EXPECT_STREQ(name(64), "2 aus 5");
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+TEST(Exports, VersionResourceIsTheProjectVersion)
+{
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(LUMTAR_SHARED_LIBRARY, &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(LUMTAR_SHARED_LIBRARY, 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, DWORD{LUMTAR32_VERSION_MAJOR << 16 | LUMTAR32_VERSION_MINOR});
+    EXPECT_EQ(fixed->dwFileVersionLS, DWORD{LUMTAR32_VERSION_PATCH << 16});
+    for (const char* field : {"FileVersion", "ProductVersion", "OriginalFilename", "ProductName"}) {
+        char* value = nullptr;
+        const std::string key = std::string("\\StringFileInfo\\040904E4\\") + field;
+        ASSERT_TRUE(VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) << field;
+        EXPECT_STRNE(value, "") << field;
+        if (std::string(field).find("Version") != std::string::npos) {
+            EXPECT_STREQ(value, LUMTAR32_VERSION);
+        }
+    }
+}
+#else
+// The functions the public headers mark for export, by name.
+std::set<std::string> DeclaredNames()
+{
+    std::set<std::string> names;
+    const std::regex declaration(R"((LUMTAR_EXPORT|LUMTAR_GDI_API)[^;(]*?(\w+)\s*\()");
+    for (const char* header : {"lumtar32.h", "lumtar32_formats.h", "lumtar32_gdi.h"}) {
+        std::ifstream in(std::string(LUMTAR_TEST_SOURCE_DIR) + "/include/" + header);
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_FALSE(text.empty()) << header;
+        for (std::sregex_iterator m(text.begin(), text.end(), declaration), end; m != end; ++m)
+            if ((*m)[2] != "__attribute__") names.insert((*m)[2]);
+    }
+    return names;
+}
+
+TEST(Exports, ExactlyTheDeclaredFunctionsInOneVersionNode)
+{
+    FILE* nm = popen("nm -D --defined-only --with-symbol-versions ./" LUMTAR_SHARED_LIBRARY, "r");
+    ASSERT_TRUE(nm);
+    std::set<std::string> exported;
+    char line[512];
+    while (std::fgets(line, sizeof line, nm)) {
+        std::istringstream fields(line);
+        std::string address, type, symbol;
+        fields >> address >> type >> symbol;
+        if (type == "A") continue; // the version node itself
+        const auto at = symbol.find("@@");
+        EXPECT_EQ(at == std::string::npos ? "" : symbol.substr(at + 2), "LUMTAR32_1.0") << symbol;
+        exported.insert(symbol.substr(0, at));
+    }
+    ASSERT_EQ(pclose(nm), 0);
+    EXPECT_EQ(exported, DeclaredNames());
+}
+
 TEST(Exports, InternalFunctionsStayHidden)
 {
     Library lib;
