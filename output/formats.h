@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lumtar32.h"
+#include "lumtar32_gdi.h"
 
 typedef struct _cairo_font_face cairo_font_face_t;
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "lumtar32_formats.h"
+#include "lumtar32_gdi.h"
 
 namespace fs = std::filesystem;
 
