@@ -352,7 +352,7 @@ TEST_F(Cli, CheckDigitsAndRoughEdges)
         EXPECT_LT(o.err.size(), 1000u);
         EXPECT_EQ(fs::exists(at("x.bmp")), c.written);
     }
-    EXPECT_EQ(Lumtar("--version").out, std::string("lumtar ") + LUMTAR_TEST_VERSION + "\n");
+    EXPECT_EQ(Lumtar("--version").out, std::string("lumtar ") + LUMTAR32_VERSION + "\n");
 }
 
 TEST_F(Cli, StandardOutputAndNamedBatchFiles)

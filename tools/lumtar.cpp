@@ -25,11 +25,7 @@ using namespace tool;
 
 namespace {
 
-#if defined(LUMTAR32_VERSION)
 constexpr const char* Version = LUMTAR32_VERSION; // the library's, from its header
-#else
-constexpr const char* Version = LUMTAR_TOOL_VERSION; // the project's version, from the build
-#endif
 
 // Everything the command line can say.
 struct Options {
