@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The library as its users get it. Installs build/native and build/windows
+# (both built already, as scripts/test.sh leaves them) into prefixes of their
+# own and builds the README's example against them: natively once through
+# pkg-config and once through find_package, for Windows with mingw-w64 and its
+# import library, run under Wine. Each program writes an EAN-13 as a BMP that
+# zbarimg must read back. Then `cpack -G DEB` must make the three packages at
+# the project's version, each holding what it is for.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+work=$(mktemp -d "${TMPDIR:-/tmp}/lumtar-consumers.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+example=tests/consumer/example.c
+code=4006381333931
+
+fail() { echo "consumers: $*" >&2; exit 1; }
+decodes() { # picture
+  local got
+  got=$(zbarimg -q --raw "$1" 2>/dev/null | head -n 1) || true
+  [ "$got" = "$code" ] || fail "$1 reads as '$got', not $code"
+  echo "consumers: $(basename "$1") decodes" >&2
+}
+
+# The README shows the program built here, line for line.
+awk '/^## Using it/ { using = 1 } using && /^```c$/ { inside = 1; next } inside && /^```$/ { exit } inside' README.md |
+  diff -u - "$example" >&2 || fail "the README's example is not $example"
+
+# Native, through pkg-config and through the CMake package.
+native=$work/native
+cmake --install build/native --prefix "$native" >/dev/null
+pc=$(find "$native" -name lumtar32.pc | head -n 1)
+[ -n "$pc" ] || fail "no lumtar32.pc installed"
+export PKG_CONFIG_PATH=$(dirname "$pc")
+# shellcheck disable=SC2046 # pkg-config's words are separate arguments
+cc -Wall -Wextra -Werror -o "$work/by-pkg-config" "$example" $(pkg-config --cflags --libs lumtar32)
+LD_LIBRARY_PATH=$(pkg-config --variable=libdir lumtar32) "$work/by-pkg-config" "$work/pkg-config.bmp"
+decodes "$work/pkg-config.bmp"
+
+cmake -S tests/consumer -B "$work/by-find-package" -G Ninja -DCMAKE_PREFIX_PATH="$native" >/dev/null
+cmake --build "$work/by-find-package" >/dev/null
+"$work/by-find-package/example" "$work/find-package.bmp"
+decodes "$work/find-package.bmp"
+
+# Windows: the installed headers and import library, the DLL beside the program.
+windows=$work/windows
+cmake --install build/windows --prefix "$windows" >/dev/null
+mkdir "$work/wine"
+i686-w64-mingw32-gcc -Wall -Wextra -Werror -static-libgcc -I"$windows/include" -o "$work/wine/example.exe" \
+  "$example" "$windows/lib/lumtar32.lib"
+cp "$windows/bin/lumtar32.dll" "$work/wine/"
+(cd "$work/wine" && WINEPREFIX=$root/build/windows/wineprefix wine example.exe windows.bmp)
+decodes "$work/wine/windows.bmp"
+
+# Debian packages: package, then the paths each must hold.
+version=$(sed -n 's/^project(lumtar32 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+rm -rf build/native/packages
+(cd build/native && cpack -G DEB >/dev/null)
+check_package() { # name, path patterns...
+  local name=$1 deb
+  shift
+  deb=$(find build/native/packages -maxdepth 1 -name "${name}_${version}_*.deb" | head -n 1)
+  [ -n "$deb" ] || fail "no package ${name}_${version}"
+  [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "$deb: version $(dpkg-deb -f "$deb" Version)"
+  for pattern in "$@"; do
+    dpkg-deb -c "$deb" | grep -Eq "${pattern}( |\$)" || fail "$deb holds nothing like $pattern"
+  done
+  echo "consumers: $(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)" >&2
+}
+check_package liblumtar32-1 '/liblumtar32\.so\.1' "/liblumtar32\\.so\\.${version//./\\.}"
+check_package liblumtar32-dev '/include/lumtar32\.h' '/liblumtar32\.so' '/lumtar32\.pc' '/lumtar32Config\.cmake'
+check_package lumtar '/bin/lumtar' '/man1/lumtar\.1'
+dpkg-deb -f "$(find build/native/packages -name "liblumtar32-1_*.deb")" Depends | grep -q libc6 ||
+  fail "the runtime package's dependencies were not found by dpkg-shlibdeps"
