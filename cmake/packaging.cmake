@@ -21,7 +21,11 @@ set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime development tool)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # name_version_architecture.deb
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The tool needs the library that the runtime package brings; dpkg-shlibdeps
+# finds it in the build tree, the dependency comes from the components.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}) # where liblumtar32.so.1 is built
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=") # a later 1.x serves what was built against 1.0.0
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON) # the components' DEPENDS as "name (= version)"
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME liblumtar32-1)
