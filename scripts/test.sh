@@ -25,6 +25,7 @@ stage "native build" build native
 stage "native tests" ctest --preset native -j "$jobs"
 stage "windows build" build windows
 stage "windows tests (Wine)" ctest --preset windows -j "$jobs"
+stage "consumers" scripts/consumers.sh
 stage "asan build" build asan
 stage "asan tests" ctest --preset asan -j "$jobs"
 tsan_tests=(test_threads test_robust_threads test_raster test_raster_gdi test_gdi_playback)
