@@ -1,8 +1,11 @@
 // The ten exported functions: the arguments checked, then the frame, the type
 // detection, a conversion or an output. lumtar32.def lists them with their
-// ordinals; their contracts are in lumtar32.h.
+// ordinals; their contracts are in lumtar32.h. The drawing exports run under
+// the guard (api/guard.h): memory that runs out anywhere in them gives their
+// failure value, and no file is written after it ran out.
 #include "lumtar32.h"
 
+#include "api/guard.h"
 #include "check/detect.h"
 #include "check/isbn.h"
 #include "output/clipboard.h"
@@ -19,7 +22,7 @@ extern "C" int LUMTAR_CALL Bar2HdcEx(HDC hdc, const char* text, const RECT* rect
 {
     // A rectangle beyond the coordinate space is refused like a missing one.
     if (!hdc || !text || !rect || !InCoordinateSpace(*rect)) return 0;
-    return DrawCode(hdc, text, *rect, font, types, narrow, wide);
+    return Guarded(0, [&] { return DrawCode(hdc, text, *rect, font, types, narrow, wide); });
 }
 
 extern "C" int LUMTAR_CALL Bar2Hdc(HDC hdc, const char* text, const RECT* rect, const LOGFONTA* font, int types)
@@ -30,21 +33,30 @@ extern "C" int LUMTAR_CALL Bar2Hdc(HDC hdc, const char* text, const RECT* rect, 
 // -------------------------------------------------------------------- files
 
 // The file outputs' drawing rectangles lie within the coordinate space (they
-// check the sizes first), so the frame takes them as they come.
+// check the sizes first), so the frame takes them as they come. A drawing in
+// which memory ran out counts as none, so the file is left alone; the guard
+// then turns the result into BarErrGdi.
+namespace {
+auto Drawing(const char* text, const LOGFONTA* font, int types)
+{
+    return [=](HDC dc, const RECT* rect) { return Guarded(0, [&] { return DrawCode(dc, text, *rect, font, types, 0, 0); }); };
+}
+} // namespace
+
 extern "C" int LUMTAR_CALL BarToWmf(const char* path, const char* text, const LOGFONTA* font, int width, int height,
                                     int types)
 {
     if (!text) return BarErrCode;
-    return WmfFile(path, width, height,
-                   [&](HDC dc, const RECT* rect) { return DrawCode(dc, text, *rect, font, types, 0, 0); });
+    return Guarded(BarErrGdi, [&] { return WmfFile(path, width, height, Drawing(text, font, types)); });
 }
 
 extern "C" int LUMTAR_CALL BarToBmp(const char* path, const char* text, const LOGFONTA* font, int pixelWidth,
                                     int pixelHeight, int physWidth, int physHeight, int types)
 {
     if (!text) return BarErrCode;
-    return BmpFile(path, pixelWidth, pixelHeight, physWidth, physHeight,
-                   [&](HDC dc, const RECT* rect) { return DrawCode(dc, text, *rect, font, types, 0, 0); });
+    return Guarded(BarErrGdi, [&] {
+        return BmpFile(path, pixelWidth, pixelHeight, physWidth, physHeight, Drawing(text, font, types));
+    });
 }
 
 // ---------------------------------------------------------------- clipboard
@@ -53,7 +65,7 @@ extern "C" int LUMTAR_CALL BarToClipboardEx(const char* text, const LOGFONTA* fo
                                             int narrow, int wide)
 {
     if (!text) return 0;
-    return PutOnClipboard(text, font, xExt, yExt, types, narrow, wide);
+    return Guarded(0, [&] { return PutOnClipboard(text, font, xExt, yExt, types, narrow, wide); });
 }
 
 extern "C" int LUMTAR_CALL BarToClipboard(const char* text, const LOGFONTA* font, int xExt, int yExt, int types)

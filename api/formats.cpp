@@ -1,7 +1,9 @@
 // The exports of lumtar32_formats.h: argument checks, then the picture made in
-// memory by output/ and stored into a file or the caller's buffer. Nothing
-// thrown inside leaves them: a failed allocation is BarErrGdi.
+// memory by output/ and stored into a file or the caller's buffer. Under the
+// guard (api/guard.h): memory that runs out anywhere in them is BarErrGdi,
+// and nothing thrown inside leaves them.
 #include "lumtar32_formats.h"
+#include "api/guard.h"
 #include "output/formats.h"
 
 namespace {
@@ -20,15 +22,6 @@ int DrawRequest(HDC dc, const RECT* rect, const void* context)
     return Bar2HdcEx(dc, r->text, rect, r->font, r->types, r->narrow, r->wide);
 }
 
-template <class Make> int Guarded(Make make)
-{
-    try {
-        return make();
-    } catch (...) {
-        return BarErrGdi;
-    }
-}
-
 int Picture(int format, const char* text, const LOGFONTA* font, int width, int height, int physWidth, int physHeight,
             int types, int narrow, int wide, Bytes& out)
 {
@@ -40,7 +33,7 @@ int Picture(int format, const char* text, const LOGFONTA* font, int width, int h
 int ToFile(const char* path, int format, const char* text, const LOGFONTA* font, int width, int height, int physWidth,
            int physHeight, int types, int narrow, int wide)
 {
-    return Guarded([&] {
+    return lumtar::Guarded(BarErrGdi, [&] {
         if (!path) return BarErrFile;
         Bytes picture;
         const int result = Picture(format, text, font, width, height, physWidth, physHeight, types, narrow, wide, picture);
@@ -69,7 +62,7 @@ int LUMTAR_CALL BarToMemory(void* buffer, unsigned int size, unsigned int* neede
                             const LOGFONTA* font, int width, int height, int physWidth, int physHeight, int types,
                             int narrow, int wide)
 {
-    return Guarded([&] {
+    return lumtar::Guarded(BarErrGdi, [&] {
         Bytes picture;
         const int result = Picture(format, text, font, width, height, physWidth, physHeight, types, narrow, wide, picture);
         return ToMemory(result, picture, buffer, size, needed);
@@ -103,7 +96,7 @@ int LUMTAR_CALL BarToEps(const char* path, const char* text, const LOGFONTA* fon
 int LUMTAR_CALL BarMetaFileToMemory(HMETAFILE metafile, int format, int width, int height, void* buffer,
                                     unsigned int size, unsigned int* needed)
 {
-    return Guarded([&] {
+    return lumtar::Guarded(BarErrGdi, [&] {
         if (needed) *needed = 0;
         if (format != BarFmtWmf && format != BarFmtSvg && format != BarFmtPdf && format != BarFmtEps) return BarErrFile;
         if (!lumtar::VectorSizeFits(format, width, height)) return BarErrGdi;
@@ -119,7 +112,7 @@ int LUMTAR_CALL BarMetaFileToMemory(HMETAFILE metafile, int format, int width, i
 int LUMTAR_CALL BarBitmapToMemory(HBITMAP bitmap, int format, int physWidth, int physHeight, void* buffer,
                                   unsigned int size, unsigned int* needed)
 {
-    return Guarded([&] {
+    return lumtar::Guarded(BarErrGdi, [&] {
         if (needed) *needed = 0;
         if (format != BarFmtBmp && format != BarFmtPng) return BarErrFile;
         Bytes rows;

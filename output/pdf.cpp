@@ -16,12 +16,20 @@ namespace {
 
 constexpr double PointsPerHundredth = 72.0 / 2540.0;
 
+// cairo does not always carry a failed write into the surface's status, so
+// the stream remembers it.
+struct Stream {
+    Bytes& out;
+    bool failed = false;
+};
+
 cairo_status_t Append(void* closure, const unsigned char* data, unsigned int length)
 {
-    auto* out = static_cast<Bytes*>(closure);
+    auto* stream = static_cast<Stream*>(closure);
     try {
-        out->insert(out->end(), data, data + length);
+        stream->out.insert(stream->out.end(), data, data + length);
     } catch (const std::bad_alloc&) {
+        stream->failed = true;
         return CAIRO_STATUS_NO_MEMORY;
     }
     return CAIRO_STATUS_SUCCESS;
@@ -86,7 +94,8 @@ int PdfOfScene(const Scene& scene, int width, int height, Bytes& out)
     if (width <= 0 || height <= 0 || scene.extX == 0 || scene.extY == 0) return BarErrGdi;
     out.clear();
     const double pageWidth = width * PointsPerHundredth, pageHeight = height * PointsPerHundredth;
-    cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(Append, &out, pageWidth, pageHeight);
+    Stream stream{out};
+    cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(Append, &stream, pageWidth, pageHeight);
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATE_DATE, "");
     cairo_t* cr = cairo_create(surface);
     // Outlines at their exact positions, not snapped to a device grid.
@@ -105,7 +114,7 @@ int PdfOfScene(const Scene& scene, int width, int height, Bytes& out)
     cairo_surface_finish(surface);
     const bool finished = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface);
-    return drawn && finished ? BarOk : BarErrGdi;
+    return drawn && finished && !stream.failed ? BarOk : BarErrGdi;
 }
 
 } // namespace lumtar

@@ -80,13 +80,13 @@ void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long hei
 extern "C" {
 
 HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
-{
+try {
     if (planes != 1 || bitsPerPixel != 1) return nullptr; // monochrome only
     if (width == 0 || height == 0) return static_cast<HBITMAP>(DefaultBitmap());
     if (width < -0x7FFFFFFF || height < -0x7FFFFFFF) return nullptr;
     width = width < 0 ? -width : width;
     height = height < 0 ? -height : height;
-    auto* b = new (std::nothrow) Bitmap;
+    auto* b = New<Bitmap>();
     if (!b) return nullptr;
     if (!RasterCreate(b->raster, width, height)) {
         delete b;
@@ -108,13 +108,15 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixe
     HGDIOBJ h = Register(b);
     if (!h) delete b;
     return static_cast<HBITMAP>(h);
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 // Device-independent rows of a monochrome bitmap, filled in as GDI fills them:
 // the header's colour count cleared and its image size set, the palette
 // black and white, rows bottom-up unless the height is negative.
 int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage)
-{
+try {
     if (!info || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || usage > 1 || !LookupAs<Dc>(hdc, Kind::Dc)) return 0;
     auto* bmp = LookupAs<Bitmap>(bitmap, Kind::Bitmap);
     if (!bmp) return 0;
@@ -156,6 +158,8 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
     h.biClrUsed = 0;
     h.biSizeImage = static_cast<DWORD>(stride * dibHeight);
     return result;
+} catch (...) {
+    return OutOfMemory(0);
 }
 
 } // extern "C"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lumtar32_gdi.h"
+#include "platform/memory.h"
 
 namespace {
 
@@ -38,31 +39,37 @@ void Release(UINT format, HANDLE data)
 
 } // namespace
 
+using lumtar::platform::OutOfMemory;
+
 extern "C" {
 
 HWND WINAPI GetFocus(void) { return nullptr; } // no windows here
 
 BOOL WINAPI OpenClipboard(HWND owner)
-{
+try {
     Clipboard& c = Board();
     std::lock_guard<std::mutex> guard(c.lock);
     if (c.open && c.owner != std::this_thread::get_id()) return FALSE;
     c.open = true;
     c.owner = std::this_thread::get_id();
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI CloseClipboard(void)
-{
+try {
     Clipboard& c = Board();
     std::lock_guard<std::mutex> guard(c.lock);
     if (!c.OpenedHere()) return FALSE;
     c.open = false;
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI EmptyClipboard(void)
-{
+try {
     Clipboard& c = Board();
     std::vector<std::pair<UINT, HANDLE>> released;
     {
@@ -72,10 +79,12 @@ BOOL WINAPI EmptyClipboard(void)
     }
     for (auto& [format, data] : released) Release(format, data);
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 HANDLE WINAPI SetClipboardData(UINT format, HANDLE data)
-{
+try {
     if (!data) return nullptr; // delayed rendering is not offered
     Clipboard& c = Board();
     std::pair<UINT, HANDLE> replaced{0, nullptr};
@@ -93,25 +102,31 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE data)
     }
     if (replaced.second) Release(replaced.first, replaced.second);
     return data;
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 HANDLE WINAPI GetClipboardData(UINT format)
-{
+try {
     Clipboard& c = Board();
     std::lock_guard<std::mutex> guard(c.lock);
     if (!c.OpenedHere()) return nullptr;
     for (auto& item : c.items)
         if (item.first == format) return item.second;
     return nullptr;
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 BOOL WINAPI IsClipboardFormatAvailable(UINT format)
-{
+try {
     Clipboard& c = Board();
     std::lock_guard<std::mutex> guard(c.lock);
     for (auto& item : c.items)
         if (item.first == format) return TRUE;
     return FALSE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 } // extern "C"

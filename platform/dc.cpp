@@ -165,9 +165,9 @@ using namespace lumtar::platform;
 extern "C" {
 
 HDC WINAPI CreateCompatibleDC(HDC hdc)
-{
+try {
     if (hdc && !DcOf(hdc)) return nullptr;
-    auto* dc = new (std::nothrow) Dc;
+    auto* dc = New<Dc>();
     if (!dc) return nullptr;
     dc->brush = GetStockObject(WHITE_BRUSH);
     dc->pen = GetStockObject(BLACK_PEN);
@@ -178,13 +178,16 @@ HDC WINAPI CreateCompatibleDC(HDC hdc)
     HGDIOBJ h = Register(dc);
     if (!h) delete dc;
     return static_cast<HDC>(h);
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 BOOL WINAPI DeleteDC(HDC hdc)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
-    std::vector<Object*> dead;
+    Object* dead[4] = {}; // no allocation on the way out
+    int deadCount = 0;
     {
         std::lock_guard<std::mutex> dcGuard(dc->lock);
         std::lock_guard<std::mutex> guard(RegistryLock());
@@ -197,30 +200,34 @@ BOOL WINAPI DeleteDC(HDC hdc)
             for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap}) {
                 Object* o = Lookup(h);
                 if (o && o->kind == Kind::Bitmap && !o->stock) static_cast<Bitmap*>(o)->selectedIn = nullptr;
-                if (Object* d = ReleaseSelection(o)) dead.push_back(d);
+                if (Object* d = ReleaseSelection(o)) dead[deadCount++] = d;
             }
         }
     }
     Unregister(dc);
     delete dc;
-    for (Object* o : dead) {
-        Unregister(o);
-        delete o;
+    for (int i = 0; i < deadCount; ++i) {
+        Unregister(dead[i]);
+        delete dead[i];
     }
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object)
-{
+try {
     Dc* dc = DcOf(hdc);
     Object* o = Lookup(object);
     if (!dc || !o) return nullptr;
     std::lock_guard<std::mutex> guard(dc->lock);
     return dc->metafile ? MetaSelectObject(*dc, object) : MemorySelectObject(*dc, o);
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 UINT WINAPI SetTextAlign(HDC hdc, UINT align)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return GDI_ERROR;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -228,18 +235,22 @@ UINT WINAPI SetTextAlign(HDC hdc, UINT align)
     const UINT previous = dc->textAlign;
     dc->textAlign = align;
     return previous;
+} catch (...) {
+    return OutOfMemory(GDI_ERROR);
 }
 
 UINT WINAPI GetTextAlign(HDC hdc)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return 0;
     std::lock_guard<std::mutex> guard(dc->lock);
     return dc->metafile ? 0 : dc->textAlign; // a metafile DC keeps no alignment to report
+} catch (...) {
+    return OutOfMemory(GDI_ERROR);
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return CLR_INVALID;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -247,10 +258,12 @@ COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
     const COLORREF previous = dc->textColor;
     dc->textColor = color;
     return previous;
+} catch (...) {
+    return OutOfMemory(CLR_INVALID);
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return CLR_INVALID;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -258,10 +271,12 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
     const COLORREF previous = dc->bkColor;
     dc->bkColor = color;
     return previous;
+} catch (...) {
+    return OutOfMemory(CLR_INVALID);
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return 0;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -270,10 +285,12 @@ int WINAPI SetBkMode(HDC hdc, int mode)
     const int previous = dc->bkMode;
     dc->bkMode = mode;
     return previous;
+} catch (...) {
+    return OutOfMemory(0);
 }
 
 int WINAPI SetMapMode(HDC hdc, int mode)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return 0;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -285,6 +302,8 @@ int WINAPI SetMapMode(HDC hdc, int mode)
     if (mode != MM_ISOTROPIC && mode != MM_ANISOTROPIC) dc->windowExt = dc->viewportExt = {1, 1};
     dc->mapMode = mode;
     return previous;
+} catch (...) {
+    return OutOfMemory(0);
 }
 
 using MetaXY = BOOL (*)(Dc&, int, int);
@@ -314,23 +333,31 @@ static BOOL SetOrigin(HDC hdc, int x, int y, LPPOINT old, MetaXY record, POINT D
 }
 
 BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE old)
-{
+try {
     return SetExtent(hdc, x, y, old, MetaSetWindowExt, &Dc::windowExt);
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE old)
-{
+try {
     return SetExtent(hdc, x, y, old, MetaSetViewportExt, &Dc::viewportExt);
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old)
-{
+try {
     return SetOrigin(hdc, x, y, old, MetaSetWindowOrg, &Dc::windowOrg);
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old)
-{
+try {
     return SetOrigin(hdc, x, y, old, MetaSetViewportOrg, &Dc::viewportOrg);
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom)
@@ -341,7 +368,7 @@ BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom)
 }
 
 BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -368,21 +395,25 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
     if (r.top > r.bottom) r = {r.left, r.bottom + 1, r.right, r.top + 1};
     FillDevice(*raster, r, white);
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 // As in USER: the brush is selected, the rectangle painted with it and the
 // previous brush selected back, so a metafile DC records all three steps.
 int WINAPI FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
-{
+try {
     if (!rect || !DcOf(hdc)) return FALSE;
     HGDIOBJ previous = SelectObject(hdc, brush);
     PatBlt(hdc, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, PATCOPY);
     if (previous) SelectObject(hdc, previous);
     return TRUE;
+} catch (...) {
+    return OutOfMemory(0);
 }
 
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -390,10 +421,12 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom)
     Raster* raster = Target(*dc);
     if (raster) PaintRectangle(*dc, *raster, Transform(*dc).Rect(left, top, right, bottom));
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR chars, int count)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc || count < 0) return FALSE;
     if (!chars) count = 0;
@@ -414,6 +447,8 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR chars, int count)
     const POINT p = t.Apply(x, y);
     RasterText(*raster, style, p.x, p.y, chars, count);
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 } // extern "C"

@@ -5,8 +5,10 @@
 // the caches; glyphs are immutable once rendered and shared, so a line is
 // laid out under the lock and painted without it.
 #include "platform/font.h"
+#include "platform/memory.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -18,6 +20,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_MODULE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -122,6 +125,13 @@ long long RoundedMulDiv(long long a, long long b, long long c)
     return (product + c / 2) / c;
 }
 
+// FreeType's result, running out of memory counted as the layer's own.
+FT_Error Counted(FT_Error error)
+{
+    if (FT_ERROR_BASE(error) == FT_Err_Out_Of_Memory) NoteMemoryFailure();
+    return error;
+}
+
 class TextEngine {
 public:
     static TextEngine& Instance()
@@ -130,7 +140,8 @@ public:
         return engine;
     }
 
-    // False when no font could be had; the line is then left empty.
+    // False when no font could be had, or memory for a glyph; the line is
+    // then left empty.
     bool Layout(const LOGFONTA* font, const unsigned char* chars, int count, Line& line)
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -143,7 +154,11 @@ public:
         line.glyphs = sized->glyphs;
         line.ascent = sized->ascent;
         line.descent = sized->descent;
-        for (int i = 0; i < count; ++i) line.width += GlyphOf(*sized, chars[i]).advance;
+        for (int i = 0; i < count; ++i) {
+            const Glyph* glyph = GlyphOf(*sized, chars[i]);
+            if (!glyph) return false;
+            line.width += glyph->advance;
+        }
         return true;
     }
 
@@ -168,7 +183,15 @@ private:
 
     TextEngine()
     {
-        if (FT_Init_FreeType(&library_) != 0) library_ = nullptr;
+        // Without memory for FreeType or its TrueType driver the engine is not
+        // made (the next call tries again): it would draw no text for the
+        // life of the process.
+        const FT_Error error = FT_Init_FreeType(&library_);
+        if (error != 0) library_ = nullptr;
+        if (FT_ERROR_BASE(error) == FT_Err_Out_Of_Memory || (library_ && !FT_Get_Module(library_, "truetype"))) {
+            if (library_) FT_Done_FreeType(library_);
+            throw std::bad_alloc();
+        }
         // A configuration of our own, so that the host's use of fontconfig
         // and ours never meet, and everything is released at exit.
         fontconfig_ = FcInitLoadConfigAndFonts();
@@ -211,7 +234,7 @@ private:
         auto sized = std::make_unique<SizedFont>();
         sized->data = data;
         sized->embolden = source->embolden;
-        if (FT_New_Memory_Face(library_, data->data(), static_cast<FT_Long>(data->size()), source->index, &sized->face) != 0) {
+        if (Counted(FT_New_Memory_Face(library_, data->data(), static_cast<FT_Long>(data->size()), source->index, &sized->face)) != 0) {
             sized->face = nullptr;
             return nullptr;
         }
@@ -245,9 +268,9 @@ private:
         long long ppem = height > 0 ? RoundedMulDiv(units, std::min(height, MaxPpem * 4), cellUnits) : -std::max(height, -MaxPpem);
         ppem = std::clamp(ppem, 1LL, MaxPpem);
         if (FT_IS_SCALABLE(face)) {
-            if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem)) != 0) return false;
+            if (Counted(FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem))) != 0) return false;
         } else if (face->num_fixed_sizes > 0) {
-            if (FT_Select_Size(face, 0) != 0) return false;
+            if (Counted(FT_Select_Size(face, 0)) != 0) return false;
         } else {
             return false;
         }
@@ -264,21 +287,24 @@ private:
 
     // Renders one character in monochrome; a character the face lacks gets
     // the face's default glyph, and one that cannot be rendered is blank.
-    const Glyph& GlyphOf(SizedFont& sized, unsigned char c)
+    // Null when memory ran out for it: nothing is kept then.
+    const Glyph* GlyphOf(SizedFont& sized, unsigned char c)
     {
         GlyphRef& cached = (*sized.glyphs)[c];
-        if (cached) return *cached;
+        if (cached) return cached.get();
+        const unsigned failures = MemoryFailures();
         auto glyph = std::make_shared<Glyph>();
         FT_Face face = sized.face;
         FT_UInt index = FT_Get_Char_Index(face, UnicodeOf(c));
-        if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO) == 0) {
+        if (Counted(FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO)) == 0) {
             FT_GlyphSlot slot = face->glyph;
             if (sized.embolden) FT_GlyphSlot_Embolden(slot);
             glyph->advance = static_cast<int>((slot->advance.x + 32) >> 6);
-            if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0) CopyBitmap(slot, *glyph);
+            if (Counted(FT_Render_Glyph(slot, FT_RENDER_MODE_MONO)) == 0) CopyBitmap(slot, *glyph);
         }
+        if (MemoryFailures() != failures) return nullptr;
         cached = std::move(glyph);
-        return *cached;
+        return cached.get();
     }
 
     static void CopyBitmap(FT_GlyphSlot slot, Glyph& glyph)
@@ -358,8 +384,12 @@ private:
     {
         auto found = files_.find(path);
         if (found != files_.end()) return found->second;
+        errno = 0;
         std::ifstream in(path, std::ios::binary);
-        if (!in) return nullptr;
+        if (!in) {
+            if (errno == ENOMEM) NoteMemoryFailure(); // the C library had no memory for the stream
+            return nullptr;
+        }
         auto bytes = std::make_shared<std::vector<FT_Byte>>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (bytes->empty()) return nullptr;
         files_.emplace(path, bytes);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lumtar32_gdi.h"
+#include "platform/memory.h"
 #include "platform/raster.h"
 
 namespace lumtar::platform {
@@ -67,6 +68,7 @@ struct Recorder {
     std::vector<uint8_t> bytes;
     std::vector<uintptr_t> slots; // handle per object-table index, 0 when free
     int liveSlots = 0;
+    bool failed = false; // a record is missing for lack of memory: CloseMetaFile refuses it
 };
 
 struct Dc : Object {

@@ -1,6 +1,7 @@
 // Memory blocks, files, strings and arithmetic of the native layer, with the
 // results Windows gives for them.
 #include "lumtar32_gdi.h"
+#include "platform/memory.h"
 
 #include <cerrno>
 #include <climits>
@@ -49,10 +50,12 @@ GlobalBlock* spareBlock = nullptr;
 
 } // namespace
 
+using lumtar::platform::OutOfMemory;
+
 extern "C" {
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
-{
+try {
     if (bytes > (SIZE_T(1) << 31)) return nullptr; // no 32-bit program gets more
     GlobalBlock* block = nullptr;
     if (bytes >= SpareMinBytes) {
@@ -61,7 +64,7 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
     }
     if (!block) {
         void* raw = std::malloc(sizeof(GlobalBlock) + (bytes ? bytes : 1));
-        if (!raw) return nullptr;
+        if (!raw) return OutOfMemory(nullptr);
         block = static_cast<GlobalBlock*>(raw);
         block->capacity = bytes;
     }
@@ -74,37 +77,45 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
         LiveBlocks().insert(block);
     } catch (...) {
         std::free(block);
-        return nullptr;
+        return OutOfMemory(nullptr);
     }
     return block;
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 LPVOID WINAPI GlobalLock(HGLOBAL mem)
-{
+try {
     std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     if (!block) return nullptr;
     ++block->locks;
     return block->bytes();
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 BOOL WINAPI GlobalUnlock(HGLOBAL mem)
-{
+try {
     std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     if (!block || block->locks == 0) return FALSE;
     return --block->locks != 0;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 SIZE_T WINAPI GlobalSize(HGLOBAL mem)
-{
+try {
     std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     return block ? block->size : 0;
+} catch (...) {
+    return OutOfMemory(SIZE_T{0});
 }
 
 HGLOBAL WINAPI GlobalFree(HGLOBAL mem)
-{
+try {
     std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     if (!block) return mem; // failure: the handle comes back
@@ -115,6 +126,8 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL mem)
         std::swap(block, spareBlock);
     std::free(block);
     return nullptr;
+} catch (...) {
+    return OutOfMemory(mem);
 }
 
 HFILE WINAPI _lcreat(LPCSTR path, int attribute)

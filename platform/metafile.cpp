@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <new>
 
 #include "platform/bytes.h"
@@ -58,7 +59,12 @@ uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
 {
     const uint32_t size = static_cast<uint32_t>(3 + words);
     const std::size_t at = rec.bytes.size();
-    rec.bytes.resize(at + 2 * std::size_t(size));
+    try {
+        rec.bytes.resize(at + 2 * std::size_t(size));
+    } catch (...) {
+        rec.failed = true;
+        throw;
+    }
     uint8_t* p = rec.bytes.data();
     PutDword(p + at, size);
     PutWord(p + at + 4, function);
@@ -89,7 +95,12 @@ int AddSlot(Recorder& rec, uintptr_t handle)
     auto free = std::find(rec.slots.begin(), rec.slots.end(), uintptr_t(0));
     const auto index = static_cast<int>(free - rec.slots.begin());
     if (free == rec.slots.end())
-        rec.slots.push_back(handle);
+        try {
+            rec.slots.push_back(handle);
+        } catch (...) {
+            rec.failed = true;
+            throw;
+        }
     else
         *free = handle;
     ++rec.liveSlots;
@@ -176,7 +187,12 @@ HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ handle)
         index = AddSlot(rec, o->handle);
         if (!o->stock) {
             std::lock_guard<std::mutex> guard(RegistryLock());
-            o->recordedIn.push_back(static_cast<HDC>(HandleOf(&dc)));
+            try {
+                o->recordedIn.push_back(static_cast<HDC>(HandleOf(&dc)));
+            } catch (...) {
+                rec.failed = true;
+                throw;
+            }
         }
     }
     Params(dc, META_SELECTOBJECT, {index});
@@ -196,7 +212,11 @@ void MetaForgetObject(HDC hdc, uintptr_t handle)
     if (index < 0) return;
     const auto h = reinterpret_cast<HGDIOBJ>(handle);
     if (dc->brush == h || dc->pen == h || dc->font == h) return; // selected: no record, the index stays taken
-    Params(*dc, META_DELETEOBJECT, {index});
+    try {
+        Params(*dc, META_DELETEOBJECT, {index});
+    } catch (...) {
+        NoteMemoryFailure(); // the object goes all the same; this metafile is refused
+    }
     rec.slots[index] = 0;
     --rec.liveSlots;
 }
@@ -335,9 +355,9 @@ void PlayRecord(Player& player, uint16_t function, const std::vector<uint16_t>& 
 extern "C" {
 
 HDC WINAPI CreateMetaFileA(LPCSTR path)
-{
+try {
     if (path) return nullptr; // memory metafiles only
-    auto* dc = new (std::nothrow) Dc;
+    std::unique_ptr<Dc> dc(New<Dc>());
     if (!dc) return nullptr;
     dc->metafile = true;
     dc->brush = GetStockObject(WHITE_BRUSH);
@@ -345,29 +365,41 @@ HDC WINAPI CreateMetaFileA(LPCSTR path)
     dc->font = DeviceDefaultFont();
     dc->recorder.bytes.reserve(1024);
     dc->recorder.bytes.assign(EmptyHeader, EmptyHeader + HeaderBytes);
-    HGDIOBJ h = Register(dc);
-    if (!h) delete dc;
+    HGDIOBJ h = Register(dc.get());
+    if (h) dc.release();
     return static_cast<HDC>(h);
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 HMETAFILE WINAPI CloseMetaFile(HDC hdc)
-{
+try {
     Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
     if (!dc || !dc->metafile) return nullptr;
-    auto* m = new (std::nothrow) MetafileBits;
-    if (!m) return nullptr;
-    {
+    // The DC goes whatever becomes of its metafile; one that misses a record
+    // for lack of memory gives none.
+    std::unique_ptr<MetafileBits> m(New<MetafileBits>());
+    if (m) {
         std::lock_guard<std::mutex> guard(dc->lock);
-        Append(dc->recorder, META_EOF, 0);
-        m->bytes = std::move(dc->recorder.bytes);
-        dc->recorder.bytes.assign(EmptyHeader, EmptyHeader + HeaderBytes);
+        bool complete = !dc->recorder.failed;
+        try {
+            if (complete) Append(dc->recorder, META_EOF, 0);
+        } catch (...) {
+            complete = OutOfMemory(false);
+        }
+        if (complete)
+            m->bytes = std::move(dc->recorder.bytes);
+        else
+            m.reset();
     }
     DeleteDC(hdc); // lets go of the object table
-    return RegisterMetafile(m);
+    return m ? RegisterMetafile(m.release()) : nullptr;
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 UINT WINAPI GetMetaFileBitsEx(HMETAFILE metafile, UINT size, LPVOID bits)
-{
+try {
     MetafileBits* m = MetafileOf(metafile);
     if (!m) return 0;
     const UINT total = static_cast<UINT>(m->bytes.size());
@@ -375,33 +407,39 @@ UINT WINAPI GetMetaFileBitsEx(HMETAFILE metafile, UINT size, LPVOID bits)
     const UINT copied = std::min(size, total);
     std::memcpy(bits, m->bytes.data(), copied);
     return copied;
+} catch (...) {
+    return OutOfMemory(UINT{0});
 }
 
 HMETAFILE WINAPI SetMetaFileBitsEx(UINT size, const BYTE* bits)
-{
+try {
     if (!bits || size < HeaderBytes || size % 2) return nullptr;
     if (GetWord(bits) != 1 || GetWord(bits + 2) != 9 || GetWord(bits + 4) != 0x0300) return nullptr;
-    auto* m = new (std::nothrow) MetafileBits;
+    std::unique_ptr<MetafileBits> m(New<MetafileBits>());
     if (!m) return nullptr;
     m->bytes.assign(bits, bits + size);
     PutDword(m->bytes.data() + SizeAt, size / 2); // the size is the one given
-    return RegisterMetafile(m);
+    return RegisterMetafile(m.release());
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 BOOL WINAPI DeleteMetaFile(HMETAFILE metafile)
-{
+try {
     MetafileBits* m = MetafileOf(metafile);
     if (!m) return FALSE;
     Unregister(m);
     delete m;
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 // Plays the records onto `hdc` with a fresh object table; afterwards the DC's
 // pen and brush are selected back and the objects the records created are
 // deleted, as GDI does (the font and the mapping stay as the records left them).
 BOOL WINAPI PlayMetaFile(HDC hdc, HMETAFILE metafile)
-{
+try {
     MetafileBits* m = MetafileOf(metafile);
     Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
     if (!m || !dc) return FALSE;
@@ -415,20 +453,27 @@ BOOL WINAPI PlayMetaFile(HDC hdc, HMETAFILE metafile)
     }
     Player player{hdc, std::vector<HGDIOBJ>(GetWord(bytes.data() + ObjectsAt), nullptr)};
     std::vector<uint16_t> params;
-    for (std::size_t at = 2 * std::size_t(GetWord(bytes.data() + 2)); at + 6 <= bytes.size();) {
-        const uint32_t size = GetDword(&bytes[at]);
-        const uint16_t function = GetWord(&bytes[at + 4]);
-        if (function == META_EOF || size < 3 || size > (bytes.size() - at) / 2) break;
-        params.resize(size - 3);
-        std::memcpy(params.data(), &bytes[at + 6], 2 * params.size()); // little-endian hosts
-        PlayRecord(player, function, params);
-        at += 2 * std::size_t(size);
+    bool complete = true; // without memory for a record's parameters, the objects made so far still go
+    try {
+        for (std::size_t at = 2 * std::size_t(GetWord(bytes.data() + 2)); at + 6 <= bytes.size();) {
+            const uint32_t size = GetDword(&bytes[at]);
+            const uint16_t function = GetWord(&bytes[at + 4]);
+            if (function == META_EOF || size < 3 || size > (bytes.size() - at) / 2) break;
+            params.resize(size - 3);
+            std::memcpy(params.data(), &bytes[at + 6], 2 * params.size()); // little-endian hosts
+            PlayRecord(player, function, params);
+            at += 2 * std::size_t(size);
+        }
+    } catch (...) {
+        complete = OutOfMemory(false);
     }
     SelectObject(hdc, pen);
     SelectObject(hdc, brush);
     for (HGDIOBJ object : player.table)
         if (object) DeleteObject(object);
-    return TRUE;
+    return complete;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 } // extern "C"

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "platform/gdi.h"
 #include "platform/metafile.h"
@@ -102,21 +103,30 @@ struct StockObjects {
     Bitmap defaultBitmap;   // the 1 x 1 bitmap of a fresh memory DC
     HGDIOBJ byIndex[18] = {};
 
+    // All or none: a stock object missing for lack of memory would be missing
+    // for the life of the process, so unless every one is registered the set
+    // is given up, and the next call makes it again.
     StockObjects()
     {
-        auto add = [this](int index, Object& o) {
-            o.stock = true;
-            byIndex[index] = Register(&o);
-        };
-        for (int i = 0; i < 6; ++i) add(i, brushes[i]);
-        for (int i = 0; i < 3; ++i) add(6 + i, pens[i]);
+        if (!RasterCreate(defaultBitmap.raster, 1, 1)) throw std::bad_alloc();
         const int fontIndex[7] = {OEM_FIXED_FONT, ANSI_FIXED_FONT, ANSI_VAR_FONT, SYSTEM_FONT,
                                   DEVICE_DEFAULT_FONT, SYSTEM_FIXED_FONT, DEFAULT_GUI_FONT};
-        for (int i = 0; i < 7; ++i) add(fontIndex[i], fonts[i]);
-        add(DEFAULT_PALETTE, palette);
-        RasterCreate(defaultBitmap.raster, 1, 1);
-        defaultBitmap.stock = true;
-        Register(&defaultBitmap);
+        std::pair<int, Object*> all[18]; // stock index (-1: none) and object
+        int count = 0;
+        for (int i = 0; i < 6; ++i) all[count++] = {i, &brushes[i]};
+        for (int i = 0; i < 3; ++i) all[count++] = {6 + i, &pens[i]};
+        for (int i = 0; i < 7; ++i) all[count++] = {fontIndex[i], &fonts[i]};
+        all[count++] = {DEFAULT_PALETTE, &palette};
+        all[count++] = {-1, &defaultBitmap};
+        for (int i = 0; i < count; ++i) {
+            all[i].second->stock = true;
+            const HGDIOBJ handle = Register(all[i].second);
+            if (!handle) {
+                while (i-- > 0) Unregister(all[i].second);
+                throw std::bad_alloc();
+            }
+            if (all[i].first >= 0) byIndex[all[i].first] = handle;
+        }
     }
 };
 
@@ -148,13 +158,21 @@ HGDIOBJ Register(Object* object)
         r.freeIndices.pop_back();
     } else {
         if (r.nextIndex > IndexMask) return nullptr;
+        // Room for every index to come back, so that Unregister never allocates.
+        if (r.freeIndices.capacity() < r.nextIndex) {
+            try {
+                r.freeIndices.reserve(2 * std::size_t(r.nextIndex));
+            } catch (...) {
+                return OutOfMemory<HGDIOBJ>(nullptr);
+            }
+        }
         index = r.nextIndex++;
         auto& chunk = r.chunks[index >> ChunkBits];
         if (!chunk.load(std::memory_order_relaxed)) {
             Slot* fresh = new (std::nothrow) Slot[ChunkSize];
             if (!fresh) {
                 --r.nextIndex;
-                return nullptr;
+                return OutOfMemory<HGDIOBJ>(nullptr);
             }
             chunk.store(fresh, std::memory_order_release);
         }
@@ -204,7 +222,7 @@ HGDIOBJ DeviceDefaultFont() { return Stock().byIndex[DEVICE_DEFAULT_FONT]; }
 
 HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch)
 {
-    auto* b = new (std::nothrow) Brush;
+    auto* b = New<Brush>();
     if (!b) return nullptr;
     b->style = style;
     b->color = color & 0xFFFFFF;
@@ -214,7 +232,7 @@ HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch)
 
 HGDIOBJ NewPen(UINT style, POINT width, COLORREF color)
 {
-    auto* p = new (std::nothrow) Pen;
+    auto* p = New<Pen>();
     if (!p) return nullptr;
     p->style = style;
     p->width = width;
@@ -229,15 +247,17 @@ using namespace lumtar::platform;
 extern "C" {
 
 HGDIOBJ WINAPI GetStockObject(int object)
-{
+try {
     if (object < 0 || object > DEFAULT_GUI_FONT) return nullptr;
     return Stock().byIndex[object];
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* logfont)
-{
+try {
     if (!logfont) return nullptr;
-    auto* f = new (std::nothrow) Font;
+    auto* f = New<Font>();
     if (!f) return nullptr;
     f->logfont = *logfont;
     // The face is kept as a string: what follows its terminator is dropped,
@@ -247,10 +267,12 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* logfont)
     const std::size_t length = end ? static_cast<const char*>(end) - logfont->lfFaceName : 0;
     std::memset(face + length, 0, LF_FACESIZE - length);
     return static_cast<HFONT>(RegisterNew(f));
+} catch (...) {
+    return OutOfMemory(nullptr);
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle)
-{
+try {
     Object* o = Lookup(handle);
     if (!o || o->kind == Kind::Metafile) return FALSE;
     if (o->kind == Kind::Dc) return DeleteDC(static_cast<HDC>(handle));
@@ -271,6 +293,8 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle)
     Unregister(o);
     delete o;
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 } // extern "C"

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "platform/bytes.h"
+#include "platform/memory.h"
 
 namespace lumtar::platform {
 
@@ -167,7 +168,7 @@ bool RasterCreate(Raster& raster, int width, int height)
     try {
         bits.assign(static_cast<size_t>(stride * height), 0); // palette index 0: black
     } catch (const std::bad_alloc&) {
-        return false;
+        return OutOfMemory(false);
     }
     raster.width = width;
     raster.height = height;
