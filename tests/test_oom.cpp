@@ -9,16 +9,16 @@
 // that every N sees the same allocations and a crash fails that N alone.
 //
 // The allocations of fontconfig, FreeType, cairo (with pixman) and zlib are
-// never refused. fontconfig 2.14's FcConfigSubstitute follows the null
-// pointers (in FcStrListDone, FcLangSetAdd); FreeType 2.12's TrueType driver
-// writes through the null execution context that TT_New_Context returns when
-// it fails; cairo keeps process-wide caches and falls back on its own (a PDF
+// never refused, nor those the C library makes for them (strdup, tzset).
+// fontconfig 2.14's FcConfigSubstitute follows the null pointers (in
+// FcStrListDone, FcLangSetAdd); FreeType 2.12's TrueType driver writes
+// through the null execution context that TT_New_Context returns when it
+// fails; cairo keeps process-wide caches and falls back on its own (a PDF
 // with uncompressed streams when deflateInit has no memory: valid, but other
-// bytes). Those that fontconfig makes through the C library (strdup) cannot
-// be told apart, so the parent asks fontconfig for the faces before the
-// children start; it is asked once per face name and its answer kept.
-// A refusal that the C library absorbs (tzset's) may leave the call
-// succeeding; it must then write exactly the undisturbed file.
+// bytes). The parent asks fontconfig for the faces before the children
+// start; it is asked once per face name and its answer kept. A refusal that
+// is absorbed may leave the call succeeding; it must then write exactly the
+// undisturbed file.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -66,7 +66,7 @@ UNCHECKED bool Refused(void* caller)
     if (!armed) return false;
     Dl_info in;
     if (dladdr(caller, &in) && in.dli_fname)
-        for (const char* library : {"/libfreetype.so", "/libfontconfig.so", "/libcairo.so", "/libpixman-1.so", "/libz.so"})
+        for (const char* library : {"/libc.so", "/libfreetype.so", "/libfontconfig.so", "/libcairo.so", "/libpixman-1.so", "/libz.so"})
             if (std::strstr(in.dli_fname, library)) return false;
     if (++seen != refuse) return false;
     if (__sanitizer_print_stack_trace && std::getenv("LUMTAR_OOM_STACK")) __sanitizer_print_stack_trace();
@@ -243,7 +243,7 @@ Outcome Run(const Case& c, long n)
     if (c.file && c.call() == c.ok) o.pictures = Read(CasePath);
     const Bytes pictures = Pictures();
     o.pictures.insert(o.pictures.end(), pictures.begin(), pictures.end());
-    o.held = Held() - before - o.file.capacity() - o.pictures.capacity(); // the outcome's own bytes aside
+    if (before) o.held = Held() - before - o.file.capacity() - o.pictures.capacity(); // the outcome's own bytes aside
     return o;
 }
 
