@@ -140,6 +140,16 @@ void Hold(Raster& raster, Span xs, Span ys, bool white)
 {
     if (xs.empty() || ys.empty()) return;
     HeldFills& held = raster.held;
+    // Without memory to hold it, the fill is painted at once: the same pixels.
+    if (held.fills.capacity() < MaxHeld) {
+        try {
+            held.fills.reserve(MaxHeld);
+        } catch (const std::bad_alloc&) {
+            RasterSettle(raster);
+            FillSpans(raster, xs, ys, white);
+            return;
+        }
+    }
     // A fill of the whole raster hides every fill before it.
     if (xs.from == 0 && ys.from == 0 && xs.to == raster.width && ys.to == raster.height) held.fills.clear();
     if (held.fills.size() >= MaxHeld) RasterSettle(raster);

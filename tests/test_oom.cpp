@@ -38,6 +38,7 @@
 
 #include "lumtar32.h"
 #include "lumtar32_formats.h"
+#include "lumtar32_gdi.h"
 
 // The allocator underneath: AddressSanitizer's when the program has it, else the C library's.
 extern "C" {
