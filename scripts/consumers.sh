@@ -45,7 +45,9 @@ decodes "$work/find-package.bmp"
 
 # Windows: the installed headers and import library, the DLL beside the program.
 windows=$work/windows
-cmake --install build/windows --prefix "$windows" >/dev/null
+for component in runtime development; do
+  cmake --install build/windows --prefix "$windows" --component $component >/dev/null
+done
 mkdir "$work/wine"
 i686-w64-mingw32-gcc -Wall -Wextra -Werror -static-libgcc -I"$windows/include" -o "$work/wine/example.exe" \
   "$example" "$windows/lib/lumtar32.lib"
@@ -63,13 +65,15 @@ check_package() { # name, path patterns...
   deb=$(find build/native/packages -maxdepth 1 -name "${name}_${version}_*.deb" | head -n 1)
   [ -n "$deb" ] || fail "no package ${name}_${version}"
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "$deb: version $(dpkg-deb -f "$deb" Version)"
+  local listing
+  listing=$(dpkg-deb -c "$deb")
   for pattern in "$@"; do
-    dpkg-deb -c "$deb" | grep -Eq "${pattern}( |\$)" || fail "$deb holds nothing like $pattern"
+    grep -Eq "${pattern}( |\$)" <<<"$listing" || fail "$deb holds nothing like $pattern"
   done
   echo "consumers: $(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends)" >&2
 }
 check_package liblumtar32-1 '/liblumtar32\.so\.1' "/liblumtar32\\.so\\.${version//./\\.}"
 check_package liblumtar32-dev '/include/lumtar32\.h' '/liblumtar32\.so' '/lumtar32\.pc' '/lumtar32Config\.cmake'
 check_package lumtar '/bin/lumtar' '/man1/lumtar\.1'
-dpkg-deb -f "$(find build/native/packages -name "liblumtar32-1_*.deb")" Depends | grep -q libc6 ||
+dpkg-deb -f "$(find build/native/packages -maxdepth 1 -name "liblumtar32-1_*.deb" | head -n 1)" Depends | grep -q libc6 ||
   fail "the runtime package's dependencies were not found by dpkg-shlibdeps"

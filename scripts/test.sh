@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: natively, the Windows DLL's tests
-# under Wine, the native suite again under AddressSanitizer/UBSan/LeakSanitizer,
+# under Wine, programs built against both installed prefixes and the Debian
+# packages (scripts/consumers.sh), the native suite again under
+# AddressSanitizer/UBSan/LeakSanitizer,
 # the threading tests under ThreadSanitizer, and a short run of every fuzzer.
 # Exits non-zero when any stage fails.
 set -uo pipefail
