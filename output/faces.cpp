@@ -16,18 +16,12 @@
 #include <mutex>
 
 #include "output/formats.h"
+#include "platform/font.h"
 
 namespace lumtar {
 namespace {
 
-// Code page 1252, 0x80 to 0x9F; the unassigned codes map to themselves.
-constexpr uint16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-uint32_t UnicodeOf(unsigned char c) { return c >= 0x80 && c < 0xA0 ? Cp1252High[c - 0x80] : c; }
+using platform::UnicodeOf;
 
 constexpr int DefaultCellHeight = 16; // lfHeight 0, and the device's own font
 constexpr size_t MaxFaces = 64;
@@ -129,25 +123,7 @@ Face::~Face()
     if (cairo) cairo_font_face_destroy(cairo);
 }
 
-std::string Utf8Of(const std::string& cp1252)
-{
-    std::string out;
-    out.reserve(cp1252.size());
-    for (const char c : cp1252) {
-        const uint32_t u = UnicodeOf(static_cast<unsigned char>(c));
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
+std::string Utf8Of(const std::string& cp1252) { return platform::Utf8Of(cp1252.data(), cp1252.size()); }
 
 std::shared_ptr<const Face> FaceOf(const SceneFont& font)
 {

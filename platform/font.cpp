@@ -37,6 +37,8 @@ constexpr uint16_t Cp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
 };
 
+} // namespace
+
 uint32_t UnicodeOf(unsigned char c)
 {
     return c >= 0x80 && c < 0xA0 ? Cp1252High[c - 0x80] : c;
@@ -60,6 +62,8 @@ std::string Utf8Of(const char* chars, size_t count)
     }
     return out;
 }
+
+namespace {
 
 // GDI's default height (lfHeight 0) and the largest em we render; heights
 // beyond it are drawn at this size.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "lumtar32_gdi.h"
@@ -47,5 +48,9 @@ struct Line {
 // Lays out count code page 1252 characters in the font (null: the stock
 // system font). False when no font could be had; the line is then empty.
 bool LayoutLine(const LOGFONTA* font, const char* chars, int count, Line& line);
+
+// The Unicode code point of a code page 1252 byte, and count such bytes as UTF-8.
+uint32_t UnicodeOf(unsigned char c);
+std::string Utf8Of(const char* chars, size_t count);
 
 } // namespace lumtar::platform
