@@ -8,27 +8,11 @@
 #include <cstring>
 
 #include "output/formats.h"
+#include "platform/bytes.h"
+#include "platform/records.h"
 
 namespace lumtar {
 namespace {
-
-// Record functions of the Windows Metafile Format.
-constexpr uint16_t MetaEof = 0x0000;
-constexpr uint16_t MetaSelectObject = 0x012D;
-constexpr uint16_t MetaDeleteObject = 0x01F0;
-constexpr uint16_t MetaCreatePen = 0x02FA;
-constexpr uint16_t MetaCreateFont = 0x02FB;
-constexpr uint16_t MetaCreateBrush = 0x02FC;
-constexpr uint16_t MetaExtTextOut = 0x0A32;
-constexpr uint16_t MetaTextOut = 0x0521;
-constexpr uint16_t MetaSetBkColor = 0x0201;
-constexpr uint16_t MetaSetBkMode = 0x0102;
-constexpr uint16_t MetaSetTextColor = 0x0209;
-constexpr uint16_t MetaSetTextAlign = 0x012E;
-constexpr uint16_t MetaSetWindowOrg = 0x020B;
-constexpr uint16_t MetaSetWindowExt = 0x020C;
-constexpr uint16_t MetaRectangle = 0x041B;
-constexpr uint16_t MetaPatBlt = 0x061D;
 
 constexpr uint16_t BrushNull = 1; // BS_NULL (BS_HOLLOW)
 constexpr uint16_t PenNull = 5;   // PS_NULL
@@ -51,9 +35,9 @@ struct Player {
     bool opaque = true;
 };
 
-uint16_t Word(const uint8_t* p, size_t i) { return static_cast<uint16_t>(p[2 * i] | p[2 * i + 1] << 8); }
+uint16_t Word(const uint8_t* p, size_t i) { return GetWord(p + 2 * i); }
 int Short(const uint8_t* p, size_t i) { return static_cast<int16_t>(Word(p, i)); }
-uint32_t Dword(const uint8_t* p, size_t i) { return Word(p, i) | static_cast<uint32_t>(Word(p, i + 1)) << 16; }
+uint32_t Dword(const uint8_t* p, size_t i) { return GetDword(p + 2 * i); }
 
 void Select(Player& player, const Object& object)
 {
@@ -119,31 +103,31 @@ void AddText(Scene& scene, const Player& player, int x, int y, const uint8_t* ch
 void Play(Scene& scene, Player& player, uint16_t function, const uint8_t* p, size_t n, bool& extent)
 {
     switch (function) {
-    case MetaSetBkColor: if (n >= 2) player.background = Dword(p, 0) & 0xFFFFFF; break;
-    case MetaSetBkMode: if (n >= 1) player.opaque = Short(p, 0) != 1; break; // TRANSPARENT 1
-    case MetaSetTextColor: if (n >= 2) player.textColor = Dword(p, 0) & 0xFFFFFF; break;
-    case MetaSetTextAlign: if (n >= 1) player.align = Word(p, 0); break;
-    case MetaSetWindowOrg:
+    case META_SETBKCOLOR: if (n >= 2) player.background = Dword(p, 0) & 0xFFFFFF; break;
+    case META_SETBKMODE: if (n >= 1) player.opaque = Short(p, 0) != 1; break; // TRANSPARENT 1
+    case META_SETTEXTCOLOR: if (n >= 2) player.textColor = Dword(p, 0) & 0xFFFFFF; break;
+    case META_SETTEXTALIGN: if (n >= 1) player.align = Word(p, 0); break;
+    case META_SETWINDOWORG:
         if (n >= 2) {
             scene.orgY = Short(p, 0);
             scene.orgX = Short(p, 1);
         }
         break;
-    case MetaSetWindowExt:
+    case META_SETWINDOWEXT:
         if (n >= 2) {
             scene.extY = Short(p, 0);
             scene.extX = Short(p, 1);
             extent = true;
         }
         break;
-    case MetaRectangle:
+    case META_RECTANGLE:
         // The outline in the pen's colour is one device pixel, inside the
         // corners: at any picture size it is the brush's area that shows.
         if (n >= 4 && !(player.brush.empty && player.pen.empty))
             AddRectangle(scene, Short(p, 3), Short(p, 2), Short(p, 1), Short(p, 0),
                          player.brush.empty ? player.pen.color : player.brush.color);
         break;
-    case MetaPatBlt:
+    case META_PATBLT:
         if (n >= 6) {
             const uint32_t rop = Dword(p, 0);
             const int x = Short(p, 5), y = Short(p, 4), w = Short(p, 3), h = Short(p, 2);
@@ -152,19 +136,19 @@ void Play(Scene& scene, Player& player, uint16_t function, const uint8_t* p, siz
             if (rop == 0x00FF0062u) AddRectangle(scene, x, y, x + w, y + h, 0xFFFFFF);
         }
         break;
-    case MetaSelectObject:
+    case META_SELECTOBJECT:
         if (n >= 1 && Word(p, 0) < player.table.size()) Select(player, player.table[Word(p, 0)]);
         break;
-    case MetaDeleteObject:
+    case META_DELETEOBJECT:
         if (n >= 1 && Word(p, 0) < player.table.size()) player.table[Word(p, 0)] = Object{};
         break;
-    case MetaCreateBrush:
+    case META_CREATEBRUSHINDIRECT:
         if (n >= 4) Add(player, Object{Object::Brush, Dword(p, 1) & 0xFFFFFF, Word(p, 0) == BrushNull, {}});
         break;
-    case MetaCreatePen:
+    case META_CREATEPENINDIRECT:
         if (n >= 5) Add(player, Object{Object::Pen, Dword(p, 3) & 0xFFFFFF, Word(p, 0) == PenNull, {}});
         break;
-    case MetaCreateFont:
+    case META_CREATEFONTINDIRECT:
         if (n >= 9) {
             Object font{Object::Font, 0, false, {}};
             font.font.height = Short(p, 0);
@@ -176,13 +160,13 @@ void Play(Scene& scene, Player& player, uint16_t function, const uint8_t* p, siz
             Add(player, font);
         }
         break;
-    case MetaTextOut: // count, characters, y, x
+    case META_TEXTOUT: // count, characters, y, x
         if (n >= 1) {
             const size_t count = Word(p, 0), after = 1 + (count + 1) / 2;
             if (n >= after + 2) AddText(scene, player, Short(p, after + 1), Short(p, after), p + 2, count);
         }
         break;
-    case MetaExtTextOut: // y, x, count, options, [rectangle], characters, [spacing]
+    case META_EXTTEXTOUT: // y, x, count, options, [rectangle], characters, [spacing]
         if (n >= 4) {
             const size_t count = Word(p, 2);
             const size_t first = (Word(p, 3) & 0x0006) ? 16 : 8; // ETO_OPAQUE and ETO_CLIPPED carry a rectangle
@@ -208,7 +192,7 @@ bool SceneOf(const uint8_t* bits, size_t size, int width, int height, Scene& sce
     for (size_t at = 18; at + 6 <= size;) {
         const uint32_t words = Dword(bits + at, 0);
         const uint16_t function = Word(bits + at, 2);
-        if (function == MetaEof || words < 3 || words > (size - at) / 2) break;
+        if (function == META_EOF || words < 3 || words > (size - at) / 2) break;
         Play(scene, player, function, bits + at + 6, words - 3, extent);
         at += 2 * size_t{words};
     }
