@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <type_traits>
 
 #include "platform/gdi.h"
 #include "platform/metafile.h"
@@ -162,6 +163,42 @@ LOGFONTA DeviceFont(const Dc& dc, const Transform& t, const LOGFONTA& logical)
 
 using namespace lumtar::platform;
 
+// A setter of one field of the DC's state: the previous value back, or on a
+// metafile DC the record written; failed for a handle that is no DC.
+template <class T>
+static T SetState(HDC hdc, std::type_identity_t<T> value, T Dc::*field, BOOL (*record)(Dc&, T),
+                  std::type_identity_t<T> failed)
+{
+    Dc* dc = DcOf(hdc);
+    if (!dc) return failed;
+    std::lock_guard<std::mutex> guard(dc->lock);
+    if (dc->metafile) return record(*dc, value);
+    const T previous = dc->*field;
+    dc->*field = value;
+    return previous;
+}
+
+using MetaXY = BOOL (*)(Dc&, int, int);
+
+// The window and viewport extents (SIZE) and origins (POINT): the old value
+// back, the new one kept; an extent only in the scaling map modes and only
+// when neither side is zero.
+template <class XY>
+static BOOL SetPair(HDC hdc, int x, int y, XY* old, MetaXY record, XY Dc::*field)
+{
+    Dc* dc = DcOf(hdc);
+    if (!dc) return FALSE;
+    std::lock_guard<std::mutex> guard(dc->lock);
+    if (dc->metafile) return record(*dc, x, y);
+    if (old) *old = dc->*field;
+    if constexpr (std::is_same_v<XY, SIZE>) {
+        if (dc->mapMode != MM_ISOTROPIC && dc->mapMode != MM_ANISOTROPIC) return TRUE;
+        if (x == 0 || y == 0) return FALSE;
+    }
+    dc->*field = {x, y};
+    return TRUE;
+}
+
 extern "C" {
 
 HDC WINAPI CreateCompatibleDC(HDC hdc)
@@ -228,13 +265,7 @@ try {
 
 UINT WINAPI SetTextAlign(HDC hdc, UINT align)
 try {
-    Dc* dc = DcOf(hdc);
-    if (!dc) return GDI_ERROR;
-    std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) return MetaSetTextAlign(*dc, align);
-    const UINT previous = dc->textAlign;
-    dc->textAlign = align;
-    return previous;
+    return SetState(hdc, align, &Dc::textAlign, MetaSetTextAlign, GDI_ERROR);
 } catch (...) {
     return OutOfMemory(GDI_ERROR);
 }
@@ -251,26 +282,14 @@ try {
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
 try {
-    Dc* dc = DcOf(hdc);
-    if (!dc) return CLR_INVALID;
-    std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) return MetaSetTextColor(*dc, color);
-    const COLORREF previous = dc->textColor;
-    dc->textColor = color;
-    return previous;
+    return SetState(hdc, color, &Dc::textColor, MetaSetTextColor, CLR_INVALID);
 } catch (...) {
     return OutOfMemory(CLR_INVALID);
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
 try {
-    Dc* dc = DcOf(hdc);
-    if (!dc) return CLR_INVALID;
-    std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) return MetaSetBkColor(*dc, color);
-    const COLORREF previous = dc->bkColor;
-    dc->bkColor = color;
-    return previous;
+    return SetState(hdc, color, &Dc::bkColor, MetaSetBkColor, CLR_INVALID);
 } catch (...) {
     return OutOfMemory(CLR_INVALID);
 }
@@ -306,56 +325,30 @@ try {
     return OutOfMemory(0);
 }
 
-using MetaXY = BOOL (*)(Dc&, int, int);
-
-static BOOL SetExtent(HDC hdc, int x, int y, LPSIZE old, MetaXY record, SIZE Dc::*extent)
-{
-    Dc* dc = DcOf(hdc);
-    if (!dc) return FALSE;
-    std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) return record(*dc, x, y);
-    if (old) *old = dc->*extent;
-    if (dc->mapMode != MM_ISOTROPIC && dc->mapMode != MM_ANISOTROPIC) return TRUE;
-    if (x == 0 || y == 0) return FALSE;
-    dc->*extent = {x, y};
-    return TRUE;
-}
-
-static BOOL SetOrigin(HDC hdc, int x, int y, LPPOINT old, MetaXY record, POINT Dc::*origin)
-{
-    Dc* dc = DcOf(hdc);
-    if (!dc) return FALSE;
-    std::lock_guard<std::mutex> guard(dc->lock);
-    if (dc->metafile) return record(*dc, x, y);
-    if (old) *old = dc->*origin;
-    dc->*origin = {x, y};
-    return TRUE;
-}
-
 BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE old)
 try {
-    return SetExtent(hdc, x, y, old, MetaSetWindowExt, &Dc::windowExt);
+    return SetPair(hdc, x, y, old, MetaSetWindowExt, &Dc::windowExt);
 } catch (...) {
     return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE old)
 try {
-    return SetExtent(hdc, x, y, old, MetaSetViewportExt, &Dc::viewportExt);
+    return SetPair(hdc, x, y, old, MetaSetViewportExt, &Dc::viewportExt);
 } catch (...) {
     return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old)
 try {
-    return SetOrigin(hdc, x, y, old, MetaSetWindowOrg, &Dc::windowOrg);
+    return SetPair(hdc, x, y, old, MetaSetWindowOrg, &Dc::windowOrg);
 } catch (...) {
     return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old)
 try {
-    return SetOrigin(hdc, x, y, old, MetaSetViewportOrg, &Dc::viewportOrg);
+    return SetPair(hdc, x, y, old, MetaSetViewportOrg, &Dc::viewportOrg);
 } catch (...) {
     return OutOfMemory(FALSE);
 }
