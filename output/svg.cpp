@@ -129,13 +129,11 @@ int SvgOfScene(const Scene& scene, int width, int height, Bytes& out)
     Put(out, "\" height=\"");
     PutMillimetres(out, height);
     Put(out, "\" viewBox=\"");
-    Put(out, scene.orgX);
-    out.push_back(' ');
-    Put(out, scene.orgY);
-    out.push_back(' ');
-    Put(out, scene.extX);
-    out.push_back(' ');
-    Put(out, scene.extY);
+    const int box[] = {scene.orgX, scene.orgY, scene.extX, scene.extY};
+    for (size_t i = 0; i < 4; ++i) {
+        if (i) out.push_back(' ');
+        Put(out, box[i]);
+    }
     Put(out, "\" preserveAspectRatio=\"none\" xml:space=\"preserve\">\n");
     const uint32_t white = 0xFFFFFF;
     PutRect(out, scene.orgX, scene.orgY, scene.extX, scene.extY, &white);
