@@ -40,16 +40,7 @@ int DrawEan13(HDC hdc, const char* text, const RECT* rect, int textHeight)
         DrawEanModules(hdc, (parity & 0x8000) ? d.SetB : d.SetA, rect, m, 7, dataBottom, Box);
         drawChar(text + 1 + j, m + 3);
     }
-    DrawEanModules(hdc, EanCentreGuard, rect, 53, 5, guardBottom, Box);
-
-    for (int j = 0; j < 5; ++j) {
-        const int m = 58 + 7 * j;
-        DrawEanModules(hdc, Digit(text[7 + j]).SetC, rect, m, 7, dataBottom, Box);
-        drawChar(text + 7 + j, m + 3);
-    }
-    DrawEanModules(hdc, Digit(checkChar).SetC, rect, 93, 7, dataBottom, Box);
-    drawChar(&checkChar, 96);
-    DrawEanModules(hdc, EanNormalGuard, rect, 100, 3, guardBottom, Box);
+    DrawEanRightHalf(hdc, rect, Box, 53, text + 7, 5, checkChar, dataBottom, guardBottom, textHeight);
 
     SetTextAlign(hdc, savedAlign);
     return 1;

@@ -36,15 +36,7 @@ int DrawEan8(HDC hdc, const char* text, const RECT* rect, int textHeight)
         DrawEanModules(hdc, Digit(text[i]).SetA, rect, m, 7, dataBottom, Box);
         drawChar(text + i, m + 3);
     }
-    DrawEanModules(hdc, EanCentreGuard, rect, 31, 5, guardBottom, Box);
-    for (int j = 0; j < 3; ++j) {
-        const int m = 36 + 7 * j;
-        DrawEanModules(hdc, Digit(text[4 + j]).SetC, rect, m, 7, dataBottom, Box);
-        drawChar(text + 4 + j, m + 3);
-    }
-    DrawEanModules(hdc, Digit(checkChar).SetC, rect, 57, 7, dataBottom, Box);
-    drawChar(&checkChar, 60);
-    DrawEanModules(hdc, EanNormalGuard, rect, 64, 3, guardBottom, Box);
+    DrawEanRightHalf(hdc, rect, Box, 31, text + 4, 3, checkChar, dataBottom, guardBottom, textHeight);
 
     SetTextAlign(hdc, savedAlign);
     return 1;

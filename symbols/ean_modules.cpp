@@ -26,4 +26,22 @@ int DrawEanModules(HDC hdc, uint16_t pattern, const RECT* rect, int startModule,
     return moduleCount;
 }
 
+void DrawEanRightHalf(HDC hdc, const RECT* rect, int boxModules, int centre, const char* digits, int count,
+                      char checkChar, int dataBottom, int guardBottom, int textHeight)
+{
+    const int w = std::abs(rect->left - rect->right) / boxModules;
+    auto drawChar = [&](const char* c, int module) {
+        if (textHeight != 0) DrawBarText(hdc, rect->left + module * w, rect->bottom, c, 1);
+    };
+    DrawEanModules(hdc, EanCentreGuard, rect, centre, 5, guardBottom, boxModules);
+    int m = centre + 5;
+    for (int j = 0; j < count; ++j, m += 7) {
+        DrawEanModules(hdc, EanDigitPatterns[digits[j] - '0'].SetC, rect, m, 7, dataBottom, boxModules);
+        drawChar(digits + j, m + 3);
+    }
+    DrawEanModules(hdc, EanDigitPatterns[checkChar - '0'].SetC, rect, m, 7, dataBottom, boxModules);
+    drawChar(&checkChar, m + 3);
+    DrawEanModules(hdc, EanNormalGuard, rect, m + 7, 3, guardBottom, boxModules);
+}
+
 } // namespace lumtar

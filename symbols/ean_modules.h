@@ -88,4 +88,10 @@ static_assert([] {
 int DrawEanModules(HDC hdc, uint16_t pattern, const RECT* rect, int startModule, int moduleCount, int bottomOffset,
                    int boxModules);
 
+// Draws the right half from the centre guard at module centre: count digits in
+// number set C, the check digit, the end guard, each digit's text below its
+// modules unless textHeight is 0.
+void DrawEanRightHalf(HDC hdc, const RECT* rect, int boxModules, int centre, const char* digits, int count,
+                      char checkChar, int dataBottom, int guardBottom, int textHeight);
+
 } // namespace lumtar
