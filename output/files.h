@@ -82,6 +82,61 @@ template <class Draw> int WmfFile(const char* path, int width, int height, Draw 
     return result;
 }
 
+// A memory DC with a white monochrome bitmap selected, what it had selected
+// before, and the bitmap's whole area in logical units (one per pixel).
+struct BitmapDc {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    RECT rect{};
+};
+
+// False, with nothing left behind, when GDI cannot give the DC and bitmap.
+// FreeBitmapDc puts back what the DC had and frees both.
+inline bool OpenBitmapDc(int pixelWidth, int pixelHeight, BitmapDc& target)
+{
+    target.dc = CreateCompatibleDC(nullptr);
+    target.bitmap = target.dc ? CreateBitmap(pixelWidth, pixelHeight, 1, 1, nullptr) : nullptr;
+    if (!target.bitmap) {
+        if (target.dc) DeleteDC(target.dc);
+        return false;
+    }
+    target.previous = SelectObject(target.dc, target.bitmap);
+    SetRect(&target.rect, 0, 0, pixelWidth, pixelHeight);
+    FillRect(target.dc, &target.rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    return true;
+}
+
+// The bitmap's rows as a bottom-up 1-bit DIB of imageSize bytes, described
+// in the host's layout; all rows, also beyond the 65535 that a 16-bit count
+// would reach. True when GDI gave every row.
+inline bool MonochromeRows(const BitmapDc& source, int pixelWidth, int pixelHeight, uint32_t imageSize, void* rows)
+{
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[2];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = pixelWidth;
+    info.header.biHeight = pixelHeight;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 1;
+    info.header.biCompression = BI_RGB;
+    info.header.biSizeImage = imageSize;
+    info.header.biClrUsed = 2;
+    info.header.biClrImportant = 2;
+    info.colors[1] = RGBQUAD{255, 255, 255, 0};
+    return GetDIBits(source.dc, source.bitmap, 0, static_cast<UINT>(pixelHeight), rows,
+                     reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == pixelHeight;
+}
+
+inline void FreeBitmapDc(const BitmapDc& target)
+{
+    SelectObject(target.dc, target.previous);
+    DeleteObject(target.bitmap);
+    DeleteDC(target.dc);
+}
+
 // draw(HDC, const RECT*) returns non-zero when it drew a symbol.
 template <class Draw>
 int BmpFile(const char* path, int pixelWidth, int pixelHeight, int physWidth, int physHeight, Draw draw)
@@ -92,22 +147,12 @@ int BmpFile(const char* path, int pixelWidth, int pixelHeight, int physWidth, in
     if (pixelWidth <= 0 || pixelHeight <= 0) return BarErrGdi;
     if (pixelWidth > MaxCoordinate || pixelHeight > MaxCoordinate) return BarErrGdi;
 
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateBitmap(pixelWidth, pixelHeight, 1, 1, nullptr);
-    if (!dc || !bitmap) {
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        return BarErrGdi;
-    }
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-
     // One logical unit per pixel; the code fills the whole bitmap.
-    RECT rect;
-    SetRect(&rect, 0, 0, pixelWidth, pixelHeight);
-    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    BitmapDc target;
+    if (!OpenBitmapDc(pixelWidth, pixelHeight, target)) return BarErrGdi;
 
     int result = BarOk;
-    if (!draw(dc, &rect)) {
+    if (!draw(target.dc, &target.rect)) {
         result = BarErrCode;
     } else {
         // Every size the file states is a 32-bit field.
@@ -122,24 +167,8 @@ int BmpFile(const char* path, int pixelWidth, int pixelHeight, int physWidth, in
             // The file's headers go into the block field by field; GetDIBits
             // reads its own description, in the host's layout.
             PutBmpInfo(bytes, pixelWidth, pixelHeight, static_cast<uint32_t>(imageSize), physWidth, physHeight);
-            struct {
-                BITMAPINFOHEADER header;
-                RGBQUAD colors[2];
-            } info{};
-            info.header.biSize = sizeof(BITMAPINFOHEADER);
-            info.header.biWidth = pixelWidth;
-            info.header.biHeight = pixelHeight;
-            info.header.biPlanes = 1;
-            info.header.biBitCount = 1;
-            info.header.biCompression = BI_RGB;
-            info.header.biSizeImage = static_cast<DWORD>(imageSize);
-            info.header.biClrUsed = 2;
-            info.header.biClrImportant = 2;
-            info.colors[1] = RGBQUAD{255, 255, 255, 0};
-            // All rows, also beyond the 65535 that a 16-bit count would reach.
-            const int rows = GetDIBits(dc, bitmap, 0, static_cast<UINT>(pixelHeight), bytes + BmpInfoSize,
-                                       reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-            if (rows != pixelHeight) {
+            if (!MonochromeRows(target, pixelWidth, pixelHeight, static_cast<uint32_t>(imageSize),
+                                bytes + BmpInfoSize)) {
                 result = BarErrGdi;
             } else {
                 uint8_t header[BmpFileHeaderSize];
@@ -152,9 +181,7 @@ int BmpFile(const char* path, int pixelWidth, int pixelHeight, int physWidth, in
         if (block) GlobalFree(block);
     }
 
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    FreeBitmapDc(target);
     return result;
 }
 

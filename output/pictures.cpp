@@ -50,37 +50,20 @@ int RasterRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* c
     const int64_t imageSize = BmpStride(pixelWidth) * pixelHeight;
     if (BmpBitsOffset + imageSize > UINT32_MAX) return BarErrGdi;
 
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = dc ? CreateBitmap(pixelWidth, pixelHeight, 1, 1, nullptr) : nullptr;
-    if (!bitmap) {
-        if (dc) DeleteDC(dc);
-        return BarErrGdi;
-    }
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    RECT rect;
-    SetRect(&rect, 0, 0, pixelWidth, pixelHeight);
-    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    BitmapDc target;
+    if (!OpenBitmapDc(pixelWidth, pixelHeight, target)) return BarErrGdi;
 
     int result = BarErrCode;
-    if (draw(dc, &rect, context)) {
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[2];
-        } info{};
-        info.header = {sizeof(BITMAPINFOHEADER), pixelWidth, pixelHeight, 1, 1, BI_RGB,
-                       static_cast<DWORD>(imageSize), 0, 0, 2, 2};
+    if (draw(target.dc, &target.rect, context)) {
         try {
             rows.resize(static_cast<size_t>(imageSize));
-            const int got = GetDIBits(dc, bitmap, 0, static_cast<UINT>(pixelHeight), rows.data(),
-                                      reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-            result = got == pixelHeight ? BarOk : BarErrGdi;
+            const uint32_t size = static_cast<uint32_t>(imageSize);
+            result = MonochromeRows(target, pixelWidth, pixelHeight, size, rows.data()) ? BarOk : BarErrGdi;
         } catch (const std::bad_alloc&) {
             result = BarErrGdi;
         }
     }
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    FreeBitmapDc(target);
     return result;
 }
 
