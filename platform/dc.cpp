@@ -164,11 +164,12 @@ LOGFONTA DeviceFont(const Dc& dc, const Transform& t, const LOGFONTA& logical)
 using namespace lumtar::platform;
 
 // A setter of one field of the DC's state: the previous value back, or on a
-// metafile DC the record written; failed for a handle that is no DC.
+// metafile DC the record written; failed for a handle that is no DC and,
+// counted, when memory runs out.
 template <class T>
 static T SetState(HDC hdc, std::type_identity_t<T> value, T Dc::*field, BOOL (*record)(Dc&, T),
                   std::type_identity_t<T> failed)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return failed;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -176,6 +177,8 @@ static T SetState(HDC hdc, std::type_identity_t<T> value, T Dc::*field, BOOL (*r
     const T previous = dc->*field;
     dc->*field = value;
     return previous;
+} catch (...) {
+    return OutOfMemory<T>(failed);
 }
 
 using MetaXY = BOOL (*)(Dc&, int, int);
@@ -185,7 +188,7 @@ using MetaXY = BOOL (*)(Dc&, int, int);
 // when neither side is zero.
 template <class XY>
 static BOOL SetPair(HDC hdc, int x, int y, XY* old, MetaXY record, XY Dc::*field)
-{
+try {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
     std::lock_guard<std::mutex> guard(dc->lock);
@@ -197,6 +200,8 @@ static BOOL SetPair(HDC hdc, int x, int y, XY* old, MetaXY record, XY Dc::*field
     }
     dc->*field = {x, y};
     return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
 }
 
 extern "C" {
@@ -264,10 +269,8 @@ try {
 }
 
 UINT WINAPI SetTextAlign(HDC hdc, UINT align)
-try {
+{
     return SetState(hdc, align, &Dc::textAlign, MetaSetTextAlign, GDI_ERROR);
-} catch (...) {
-    return OutOfMemory(GDI_ERROR);
 }
 
 UINT WINAPI GetTextAlign(HDC hdc)
@@ -281,17 +284,13 @@ try {
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
-try {
+{
     return SetState(hdc, color, &Dc::textColor, MetaSetTextColor, CLR_INVALID);
-} catch (...) {
-    return OutOfMemory(CLR_INVALID);
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
-try {
+{
     return SetState(hdc, color, &Dc::bkColor, MetaSetBkColor, CLR_INVALID);
-} catch (...) {
-    return OutOfMemory(CLR_INVALID);
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode)
@@ -326,31 +325,23 @@ try {
 }
 
 BOOL WINAPI SetWindowExtEx(HDC hdc, int x, int y, LPSIZE old)
-try {
+{
     return SetPair(hdc, x, y, old, MetaSetWindowExt, &Dc::windowExt);
-} catch (...) {
-    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetViewportExtEx(HDC hdc, int x, int y, LPSIZE old)
-try {
+{
     return SetPair(hdc, x, y, old, MetaSetViewportExt, &Dc::viewportExt);
-} catch (...) {
-    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old)
-try {
+{
     return SetPair(hdc, x, y, old, MetaSetWindowOrg, &Dc::windowOrg);
-} catch (...) {
-    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old)
-try {
+{
     return SetPair(hdc, x, y, old, MetaSetViewportOrg, &Dc::viewportOrg);
-} catch (...) {
-    return OutOfMemory(FALSE);
 }
 
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom)
