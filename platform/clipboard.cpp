@@ -37,9 +37,23 @@ void Release(UINT format, HANDLE data)
     GlobalFree(data);
 }
 
-} // namespace
-
 using lumtar::platform::OutOfMemory;
+
+// The handle stored under format, or null; only the opening thread may
+// ask for the data, anyone whether it is there.
+HANDLE Find(UINT format, bool opened) noexcept
+try {
+    Clipboard& c = Board();
+    std::lock_guard<std::mutex> guard(c.lock);
+    if (opened && !c.OpenedHere()) return nullptr;
+    for (auto& item : c.items)
+        if (item.first == format) return item.second; // never null: SetClipboardData refuses it
+    return nullptr;
+} catch (...) {
+    return OutOfMemory(HANDLE{});
+}
+
+} // namespace
 
 extern "C" {
 
@@ -107,26 +121,13 @@ try {
 }
 
 HANDLE WINAPI GetClipboardData(UINT format)
-try {
-    Clipboard& c = Board();
-    std::lock_guard<std::mutex> guard(c.lock);
-    if (!c.OpenedHere()) return nullptr;
-    for (auto& item : c.items)
-        if (item.first == format) return item.second;
-    return nullptr;
-} catch (...) {
-    return OutOfMemory(nullptr);
+{
+    return Find(format, true);
 }
 
 BOOL WINAPI IsClipboardFormatAvailable(UINT format)
-try {
-    Clipboard& c = Board();
-    std::lock_guard<std::mutex> guard(c.lock);
-    for (auto& item : c.items)
-        if (item.first == format) return TRUE;
-    return FALSE;
-} catch (...) {
-    return OutOfMemory(FALSE);
+{
+    return Find(format, false) != nullptr;
 }
 
 } // extern "C"

@@ -48,9 +48,19 @@ GlobalBlock* FromHandle(HGLOBAL mem)
 constexpr SIZE_T SpareMinBytes = SIZE_T{1} << 20;
 GlobalBlock* spareBlock = nullptr;
 
-} // namespace
-
 using lumtar::platform::OutOfMemory;
+
+// use(block) under the lock, or failure for a handle that names no live block.
+template <class T, class Use> T WithBlock(HGLOBAL mem, T failure, Use use) noexcept
+try {
+    std::lock_guard guard(blocksLock);
+    GlobalBlock* block = FromHandle(mem);
+    return block ? use(*block) : failure;
+} catch (...) {
+    return OutOfMemory(failure);
+}
+
+} // namespace
 
 extern "C" {
 
@@ -85,33 +95,21 @@ try {
 }
 
 LPVOID WINAPI GlobalLock(HGLOBAL mem)
-try {
-    std::lock_guard guard(blocksLock);
-    GlobalBlock* block = FromHandle(mem);
-    if (!block) return nullptr;
-    ++block->locks;
-    return block->bytes();
-} catch (...) {
-    return OutOfMemory(nullptr);
+{
+    return WithBlock<LPVOID>(mem, nullptr, [](GlobalBlock& block) {
+        ++block.locks;
+        return block.bytes();
+    });
 }
 
 BOOL WINAPI GlobalUnlock(HGLOBAL mem)
-try {
-    std::lock_guard guard(blocksLock);
-    GlobalBlock* block = FromHandle(mem);
-    if (!block || block->locks == 0) return FALSE;
-    return --block->locks != 0;
-} catch (...) {
-    return OutOfMemory(FALSE);
+{
+    return WithBlock<BOOL>(mem, FALSE, [](GlobalBlock& block) -> BOOL { return block.locks && --block.locks != 0; });
 }
 
 SIZE_T WINAPI GlobalSize(HGLOBAL mem)
-try {
-    std::lock_guard guard(blocksLock);
-    GlobalBlock* block = FromHandle(mem);
-    return block ? block->size : 0;
-} catch (...) {
-    return OutOfMemory(SIZE_T{0});
+{
+    return WithBlock<SIZE_T>(mem, 0, [](GlobalBlock& block) { return block.size; });
 }
 
 HGLOBAL WINAPI GlobalFree(HGLOBAL mem)
