@@ -223,8 +223,6 @@ using namespace lumtar::platform;
 
 namespace {
 
-MetafileBits* MetafileOf(HMETAFILE metafile) { return LookupAs<MetafileBits>(metafile, Kind::Metafile); }
-
 HMETAFILE RegisterMetafile(MetafileBits* m)
 {
     HGDIOBJ h = Register(m);
@@ -378,19 +376,6 @@ try {
     return OutOfMemory(nullptr);
 }
 
-UINT WINAPI GetMetaFileBitsEx(HMETAFILE metafile, UINT size, LPVOID bits)
-try {
-    MetafileBits* m = MetafileOf(metafile);
-    if (!m) return 0;
-    const UINT total = static_cast<UINT>(m->bytes.size());
-    if (!bits) return total;
-    const UINT copied = std::min(size, total);
-    std::memcpy(bits, m->bytes.data(), copied);
-    return copied;
-} catch (...) {
-    return OutOfMemory(UINT{0});
-}
-
 HMETAFILE WINAPI SetMetaFileBitsEx(UINT size, const BYTE* bits)
 try {
     if (!bits || size < HeaderBytes || size % 2) return nullptr;
@@ -402,17 +387,6 @@ try {
     return RegisterMetafile(m.release());
 } catch (...) {
     return OutOfMemory(nullptr);
-}
-
-BOOL WINAPI DeleteMetaFile(HMETAFILE metafile)
-try {
-    MetafileBits* m = MetafileOf(metafile);
-    if (!m) return FALSE;
-    Unregister(m);
-    delete m;
-    return TRUE;
-} catch (...) {
-    return OutOfMemory(FALSE);
 }
 
 // Plays the records onto `hdc` with a fresh object table; afterwards the DC's

@@ -22,6 +22,9 @@ BOOL MetaRectangle(Dc& dc, int left, int top, int right, int bottom);
 BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count); // FALSE past 0x7FFF characters
 HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ object);
 
+// The bits behind a metafile handle, or null.
+inline MetafileBits* MetafileOf(HMETAFILE metafile) { return LookupAs<MetafileBits>(metafile, Kind::Metafile); }
+
 // DeleteObject's record in one metafile DC (takes that DC's lock itself).
 void MetaForgetObject(HDC dc, uintptr_t handle);
 

@@ -297,4 +297,29 @@ try {
     return OutOfMemory(FALSE);
 }
 
+// A closed metafile's bits: its size, or as much of them as the buffer holds.
+UINT WINAPI GetMetaFileBitsEx(HMETAFILE metafile, UINT size, LPVOID bits)
+try {
+    MetafileBits* m = MetafileOf(metafile);
+    if (!m) return 0;
+    const UINT total = static_cast<UINT>(m->bytes.size());
+    if (!bits) return total;
+    const UINT copied = std::min(size, total);
+    std::memcpy(bits, m->bytes.data(), copied);
+    return copied;
+} catch (...) {
+    return OutOfMemory(UINT{0});
+}
+
+BOOL WINAPI DeleteMetaFile(HMETAFILE metafile)
+try {
+    MetafileBits* m = MetafileOf(metafile);
+    if (!m) return FALSE;
+    Unregister(m);
+    delete m;
+    return TRUE;
+} catch (...) {
+    return OutOfMemory(FALSE);
+}
+
 } // extern "C"
