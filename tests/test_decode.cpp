@@ -23,6 +23,9 @@
 #include <vector>
 
 #include "lumtar32.h"
+#ifndef _WIN32
+#include "support/shell.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -214,22 +217,6 @@ TEST(Corpus, FilesEqualTheGoldens)
 #ifndef _WIN32
 
 // ------------------------------------------------------------ native readers
-
-bool HaveProgram(const char* name)
-{
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string Shell(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) out += buf;
-        pclose(p);
-    }
-    return out;
-}
 
 std::vector<std::string> Lines(const std::string& text)
 {

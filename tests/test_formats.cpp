@@ -21,6 +21,7 @@
 
 #include "lumtar32_formats.h"
 #include "lumtar32_gdi.h"
+#include "support/shell.h"
 
 namespace fs = std::filesystem;
 
@@ -71,19 +72,14 @@ void WriteAll(const std::string& path, const Bytes& bytes)
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-std::string Shell(const std::string& command)
+// What a command prints, without its last line break.
+std::string Output(const std::string& command)
 {
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p)) out += buf;
-        pclose(p);
-    }
+    std::string out = Shell(command);
     while (!out.empty() && out.back() == '\n') out.pop_back();
     return out;
 }
 
-bool Have(const char* program) { return std::system((std::string("command -v ") + program + " >/dev/null").c_str()) == 0; }
 
 std::string Dir()
 {
@@ -192,9 +188,9 @@ std::string Rendered(const Renderer& r, const Sample& s, int width, int height, 
 TEST(Vector, RenderedByOthersDecodes)
 {
     for (const char* reader : {"zbarimg", "ZXingReader"})
-        if (!Have(reader)) GTEST_SKIP() << reader << " is not installed";
+        if (!HaveProgram(reader)) GTEST_SKIP() << reader << " is not installed";
     for (const Renderer& r : Renderers) {
-        if (!Have(r.program)) {
+        if (!HaveProgram(r.program)) {
             ADD_FAILURE() << r.program << " is not installed: " << r.extension << " not checked";
             continue;
         }
@@ -204,8 +200,8 @@ TEST(Vector, RenderedByOthersDecodes)
                 SCOPED_TRACE(std::string(r.extension) + " " + s.text + (turned ? " turned" : ""));
                 const int w = (turned ? s.height : s.width) * 10, h = (turned ? s.width : s.height) * 10;
                 const std::string png = Rendered(r, s, w, h, 508); // 2 pixels a bitmap pixel
-                EXPECT_EQ(Shell("zbarimg -q --nodbus '" + png + "' 2>/dev/null"), s.zbar);
-                const std::string zxing = Shell("ZXingReader -1 '" + png + "' 2>/dev/null");
+                EXPECT_EQ(Output("zbarimg -q --nodbus '" + png + "' 2>/dev/null"), s.zbar);
+                const std::string zxing = Output("ZXingReader -1 '" + png + "' 2>/dev/null");
                 EXPECT_NE(zxing.find(s.zxing), std::string::npos) << zxing;
             }
         }
@@ -223,7 +219,7 @@ TEST(Vector, TextLandsWhereTheBitmapsTextIs)
 {
     const Sample& s = Samples[1];
     for (const Renderer& r : Renderers) {
-        if (!Have(r.program)) continue;
+        if (!HaveProgram(r.program)) continue;
         for (const bool turned : {false, true}) {
             SCOPED_TRACE(std::string(r.extension) + (turned ? " turned" : ""));
             const int bw = turned ? 160 : 428, bh = turned ? 428 : 160, band = 20;
@@ -266,7 +262,7 @@ TEST(Vector, PhysicalSizeIsTheRequested)
     EXPECT_NE(svgText.find("width=\"50mm\" height=\"20mm\" viewBox=\"0 0 5000 2000\""), std::string::npos);
     EXPECT_NE(pdfText.find("/MediaBox [ 0 0 141.732283 56.692913 ]"), std::string::npos); // 50 x 20 mm in points
     EXPECT_NE(epsText.find("%%HiResBoundingBox: 0 0 141.732283 56.692913"), std::string::npos);
-    if (Have("pdfinfo")) {
+    if (HaveProgram("pdfinfo")) {
         WriteAll(Dir() + "/size.pdf", pdf);
         EXPECT_NE(Shell("pdfinfo '" + Dir() + "/size.pdf'").find("141.732 x 56.6929 pts"), std::string::npos);
     }
@@ -275,10 +271,10 @@ TEST(Vector, PhysicalSizeIsTheRequested)
     const auto wide = Memory(BarFmtSvg, s, 60000, 20000);
     const std::string wideText(wide.begin(), wide.end());
     EXPECT_NE(wideText.find("width=\"600mm\" height=\"200mm\" viewBox=\"0 0 30000 10000\""), std::string::npos);
-    if (Have("rsvg-convert") && Have("zbarimg")) {
+    if (HaveProgram("rsvg-convert") && HaveProgram("zbarimg")) {
         WriteAll(Dir() + "/wide.svg", wide);
         Shell("rsvg-convert -d 30 -p 30 '" + Dir() + "/wide.svg' -o '" + Dir() + "/wide.png'");
-        EXPECT_EQ(Shell("zbarimg -q --nodbus '" + Dir() + "/wide.png' 2>/dev/null"), s.zbar);
+        EXPECT_EQ(Output("zbarimg -q --nodbus '" + Dir() + "/wide.png' 2>/dev/null"), s.zbar);
     }
 }
 
