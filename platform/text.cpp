@@ -117,7 +117,10 @@ void FillBox(Raster& raster, const Turn& turn, double x, double y, const LineBox
 
 // Upright: glyph row r lands on device row y + r, its bytes shifted into the
 // raster's bytes; a byte that reaches past either edge goes pixel by pixel.
-void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& glyph, bool white)
+// `cellByte` is the first byte of the word in which the background cell was
+// just filled, or -1: a glyph that fits that word is written through it, so
+// that reading the word back waits on no store of another width.
+void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& glyph, bool white, long long cellByte = -1)
 {
     const uint8_t lastMask = static_cast<uint8_t>(0xFF00u >> (((glyph.width - 1) % 8) + 1));
     // A glyph up to 56 pixels wide that lies within the raster's width: each
@@ -125,16 +128,19 @@ void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& gl
     // in memory. Near the right edge the word ends with the row, so the line
     // pixels still fit it: x + width <= stride * 8.
     if (x >= 0 && x + glyph.width <= raster.width && glyph.pitch <= 7 && raster.stride >= 8) {
-        const long long base = std::min<long long>(x / 8, raster.stride - 8);
+        const bool inCell = cellByte >= 0 && cellByte + 8 <= raster.stride && x >= 8 * cellByte &&
+                            x + glyph.width <= 8 * cellByte + 64;
+        const long long base = inCell ? cellByte : std::min<long long>(x / 8, raster.stride - 8);
         const int shift = static_cast<int>(x - 8 * base);
-        for (int row = 0; row < glyph.rows; ++row) {
-            const long long py = y + row;
-            if (py < 0 || py >= raster.height) continue;
-            uint64_t ink = glyph.rowWords[row]; // the row's pixels from the most significant bit down
-            if (!ink) continue;
-            ink >>= shift;
+        // The rows that land on the raster, then one word per row.
+        const int first = static_cast<int>(std::clamp<long long>(-y, 0, glyph.rows));
+        const int last = static_cast<int>(std::clamp<long long>(raster.height - y, 0, glyph.rows));
+        const size_t stride = static_cast<size_t>(raster.stride);
+        uint8_t* at = raster.bits.data() + static_cast<size_t>(y + first) * stride + base;
+        const uint64_t* words = glyph.rowWords.data(); // each row's pixels from the most significant bit down
+        for (int row = first; row < last; ++row, at += stride) {
+            uint64_t ink = words[row] >> shift;
             if constexpr (std::endian::native == std::endian::little) ink = __builtin_bswap64(ink);
-            uint8_t* at = raster.bits.data() + static_cast<size_t>(py) * raster.stride + base;
             uint64_t word;
             std::memcpy(&word, at, 8);
             word = white ? (word | ink) : (word & ~ink);
@@ -238,6 +244,46 @@ void PaintGlyph(Raster& raster, const Turn& turn, int x, int y, const Glyph& gly
     });
 }
 
+// Upright text lies on whole pixels: the cell and the glyphs are device
+// rectangles found in integers, and the held fills in all of their rows are
+// settled at once.
+void TextUpright(Raster& raster, const TextStyle& style, long long x, long long y, const Line& line, const char* chars,
+                 int count)
+{
+    auto clipRow = [&](long long row) { return static_cast<int>(std::clamp<long long>(row, 0, raster.height)); };
+    auto clipColumn = [&](long long column) { return static_cast<int>(std::clamp<long long>(column, 0, raster.width)); };
+    long long top = LLONG_MAX, bottom = LLONG_MIN;
+    if (style.opaque && line.width > 0 && line.ascent + line.descent > 0) {
+        top = y - line.ascent;
+        bottom = y + line.descent;
+    }
+    for (int i = 0; i < count; ++i) {
+        const Glyph& glyph = line.GlyphOf(chars[i]);
+        if (glyph.width == 0 || glyph.rows == 0) continue;
+        top = std::min(top, y - glyph.top);
+        bottom = std::max(bottom, y - glyph.top + glyph.rows);
+    }
+    if (top >= bottom) return;
+    if (!raster.held.empty()) RasterSettleRows(raster, clipRow(top), clipRow(bottom));
+
+    long long cellByte = -1;
+    if (style.opaque && line.width > 0 && line.ascent + line.descent > 0) {
+        const int left = clipColumn(x), right = clipColumn(x + line.width);
+        const int cellTop = clipRow(y - line.ascent), cellBottom = clipRow(y + line.descent);
+        if (left < right && cellTop < cellBottom) {
+            RasterFillSettled(raster, left, cellTop, right, cellBottom, style.backgroundWhite);
+            if ((right - 1) / 8 - left / 8 < 8) cellByte = left / 8;
+        }
+    }
+    long long pen = x;
+    for (int i = 0; i < count; ++i) {
+        const Glyph& glyph = line.GlyphOf(chars[i]);
+        if (glyph.width != 0 && glyph.rows != 0)
+            PaintGlyphUpright(raster, pen + glyph.left, y - glyph.top, glyph, style.textWhite, cellByte);
+        pen += glyph.advance;
+    }
+}
+
 } // namespace
 
 TextExtent RasterTextExtent(const LOGFONTA* font, const char* chars, int count)
@@ -266,6 +312,10 @@ void RasterText(Raster& raster, const TextStyle& style, int x, int y, const char
     double baseline = (align & TA_BASELINE) == TA_BASELINE ? 0.0
                       : (align & TA_BOTTOM)                 ? -static_cast<double>(line.descent)
                                                             : static_cast<double>(line.ascent);
+    if (turn.upright()) {
+        TextUpright(raster, style, x + static_cast<long long>(left), y + static_cast<long long>(baseline), line, chars, count);
+        return;
+    }
 
     // GDI fills the background cell behind upright text only: a turned line
     // is drawn without one, so it never erases bars that it crosses.
