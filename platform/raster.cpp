@@ -311,7 +311,11 @@ void RasterSettle(Raster& raster)
 RasterRows::RasterRows(const Raster& raster) : raster_(raster)
 {
     cuts_.reserve(16);
+    int lastTop = INT_MIN, lastBottom = INT_MIN;
     for (const HeldFill& f : raster.held.fills) {
+        if (f.top == lastTop && f.bottom == lastBottom) continue; // as high as the bar before
+        lastTop = f.top;
+        lastBottom = f.bottom;
         for (int edge : {f.top, f.bottom}) { // few distinct edges: bars share theirs
             auto at = std::lower_bound(cuts_.begin(), cuts_.end(), edge);
             if (at == cuts_.end() || *at != edge) cuts_.insert(at, edge);
