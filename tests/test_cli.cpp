@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -197,6 +198,50 @@ TEST_F(Cli, BatchStopsAtAnUnwritablePath)
     EXPECT_EQ(o.status, 3);
     EXPECT_NE(o.err.find("cannot write missing/l-1.bmp: No such file or directory"), std::string::npos) << o.err;
     EXPECT_FALSE(fs::exists(at("missing")));
+}
+
+struct ParallelCase {
+    const char* what;
+    int status;
+    bool stops; // a file cannot be written: the labels after it may differ
+};
+
+// Workers draw the labels; what the user sees is the serial run's: stderr
+// (all but the time), the status and every file. The list is longer than the
+// workers' window and names one file on two lines in a row: the later wins.
+TEST_F(Cli, ParallelBatchIsTheSerialOne)
+{
+    for (const ParallelCase& c : {ParallelCase{"mixed", 2, false}, ParallelCase{"unwritable", 3, true}}) {
+        {
+            std::ofstream list(at("list.txt"), std::ios::binary);
+            for (int i = 0; i < 300; ++i) {
+                const std::string digits = std::to_string(400638133393 + i);
+                int sum = 0;
+                for (int k = 0; k < 12; ++k) sum += (digits[k] - '0') * (k % 2 ? 3 : 1);
+                list << digits << (10 - sum % 10) % 10 << "\n";
+                if (i == 40) list << "NOT A CODE!\n12\t../escape.bmp\n4006381333932\n96385074\ttwice.bmp\n12\ttwice.bmp\n";
+                if (i == 200 && c.stops) list << "34\tmissing/x.bmp\nNOT A CODE!\nNOT A CODE!\n"; // unsaid
+            }
+        }
+        std::string err[2];
+        for (const int jobs : {1, 3}) {
+            fs::create_directories(at("out"));
+            const Outcome o = Lumtar("batch -i list.txt -j " + std::to_string(jobs) + " --size 200x80 -o out/%03d.bmp");
+            EXPECT_EQ(o.status, c.status) << c.what << " -j " << jobs << "\n" << o.err;
+            err[jobs > 1] = std::regex_replace(o.err, std::regex(" in [0-9]+ ms"), "");
+            fs::rename(at("out"), at("j" + std::to_string(jobs)));
+        }
+        EXPECT_EQ(err[0], err[1]) << c.what;
+        for (const auto& e : fs::directory_iterator(at("j1"))) {
+            const std::string name = e.path().filename().string();
+            EXPECT_TRUE(ReadAll(e.path().string()) == ReadAll(at("j3/" + name))) << c.what << ": " << name;
+        }
+        if (!c.stops) {
+            EXPECT_EQ(std::distance(fs::directory_iterator(at("j1")), {}), std::distance(fs::directory_iterator(at("j3")), {}));
+        }
+        fs::remove_all(at("j1"));
+        fs::remove_all(at("j3"));
+    }
 }
 
 // ------------------------------------------------ print work: add-ons, sizing

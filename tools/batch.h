@@ -17,6 +17,8 @@ bool IsPattern(const std::string& pattern);
 // would have been (numbered); empty when the name is absolute or leaves it.
 std::string NamedPath(const std::string& numbered, const std::string& name);
 
-int RunBatch(std::istream& in, const std::string& pattern, long start, const Job& job);
+// The labels are drawn on jobs threads at once (1: one after another); what
+// the run reports, and the files it leaves, are the same either way.
+int RunBatch(std::istream& in, const std::string& pattern, long start, const Job& job, unsigned jobs);
 
 } // namespace tool

@@ -38,9 +38,14 @@ Size PhysFor(const Job& job, Size pixels)
 } // namespace
 
 bool BarOnStderr = false;
+thread_local std::string* SaySink = nullptr;
 
 void Say(const std::string& where, const std::string& message)
 {
+    if (SaySink) {
+        SaySink->append("lumtar: ").append(where).append(message).append("\n");
+        return;
+    }
     if (BarOnStderr) std::cerr << "\n";
     BarOnStderr = false;
     std::cerr << "lumtar: " << where << message << "\n";
@@ -97,7 +102,7 @@ Drawn DrawOne(const std::string& path, const std::string& text, const Job& job, 
         return {ExitUsage, ""};
     }
 
-    Bytes bytes;
+    thread_local Bytes bytes; // one buffer per thread for all its pictures
     const int result = MakePicture(r, job.style, plan, format, PhysFor(job, plan.surface), bytes);
     if (result == BarErrCode) {
         Say(where, Quoted(text) + " fits none of the code types " + job.typesText);

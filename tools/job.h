@@ -32,8 +32,10 @@ std::optional<Format> FormatFor(const std::string& path, const Job& job, const s
 // message on stderr and false when the options do not go together.
 bool CheckJob(const Job& job, Format format, const std::string& where = "");
 
-// A message on stderr, "lumtar: " where message, on a line of its own.
+// A message on stderr, "lumtar: " where message, on a line of its own; into
+// SaySink instead while this thread has one (a batch worker's label).
 void Say(const std::string& where, const std::string& message);
+extern thread_local std::string* SaySink;
 // True while a progress bar stands unfinished on stderr's last line.
 extern bool BarOnStderr;
 

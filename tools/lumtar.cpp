@@ -11,10 +11,12 @@
 // symbol, quiet zones or a module width of the user's choice.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <thread>
 
 #include "batch.h"
 #include "job.h"
@@ -32,6 +34,7 @@ struct Options {
     std::string text, types = "all", output, font = "default", size, phys, input = "-", format;
     int dpi = 300, narrow = 0, wide = 0;
     long start = 1;
+    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     double module = 0, height = 0;
     bool quietZones = false, strict = false, turned = false;
 };
@@ -103,7 +106,7 @@ int Batch(const Options& o, const CLI::App* cmd)
             return ExitUsage;
         }
     }
-    return RunBatch(o.input == "-" ? std::cin : file, o.output, o.start, job);
+    return RunBatch(o.input == "-" ? std::cin : file, o.output, o.start, job, o.jobs);
 }
 
 // render and batch share their picture options.
@@ -170,6 +173,9 @@ int main(int argc, char** argv)
     batch->add_option("-i,--input", o.input, "file with one code text per line; - or nothing for standard input");
     batch->add_option("-o,--output", o.output, "file name pattern with one %d, e.g. out/label-%05d.bmp")->required();
     batch->add_option("--start", o.start, "number of the first text (default 1)")->check(CLI::Range(0L, 1000000000L));
+    batch->add_option("-j,--jobs", o.jobs, "labels drawn at once, each on a thread of its own (default: the number of "
+                                           "processors); 1 draws one after another. Messages and files are the same")
+        ->check(CLI::Range(1u, 1024u));
     PictureOptions(batch, o);
     batch->footer("Texts are numbered in input order; empty lines are skipped. A line TEXT<TAB>NAME writes NAME, a file "
                   "in the pattern's folder. A text that fits no type is reported and its number left out; a file that "

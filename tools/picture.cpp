@@ -7,6 +7,9 @@
 #include <fcntl.h>
 #include <io.h>
 #else
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "lumtar32_formats.h"
 #endif
 
@@ -202,6 +205,7 @@ bool WriteBytes(const std::string& path, const Bytes& bytes)
         return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
     }
     errno = 0;
+#ifdef _WIN32
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
     const bool whole = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -209,6 +213,25 @@ bool WriteBytes(const std::string& path, const Bytes& bytes)
     const bool closed = std::fclose(file) == 0;
     if (!whole) errno = saved;
     return whole && closed;
+#else
+    // One open, the bytes in as few writes as the kernel takes, one close.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    const uint8_t* at = bytes.data();
+    for (std::size_t left = bytes.size(); left > 0;) {
+        const ssize_t n = ::write(fd, at, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int cause = n < 0 ? errno : EIO;
+            ::close(fd);
+            errno = cause;
+            return false;
+        }
+        at += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 || errno == EINTR; // Linux closes the descriptor even then
+#endif
 }
 
 } // namespace tool
