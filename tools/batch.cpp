@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -59,19 +60,37 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
-struct Line {
-    std::string text, name; // name: after a tab, or empty
+// Every non-empty line of the input, its line end dropped, in one string:
+// the list stays about as large as the input.
+struct Lines {
+    std::string bytes;
+    std::vector<std::size_t> ends;
+    bool named = false; // some line names its file after a tab
+
+    std::size_t size() const { return ends.size(); }
+    std::string_view at(std::size_t i) const
+    {
+        const std::size_t begin = i ? ends[i - 1] : 0;
+        return std::string_view(bytes).substr(begin, ends[i] - begin);
+    }
+    std::string text(std::size_t i) const { return std::string(at(i).substr(0, at(i).find('\t'))); }
+    // After a tab, or empty.
+    std::string name(std::size_t i) const
+    {
+        const auto tab = at(i).find('\t');
+        return tab == std::string_view::npos ? "" : std::string(at(i).substr(tab + 1));
+    }
 };
 
-std::vector<Line> ReadLines(std::istream& in)
+Lines ReadLines(std::istream& in)
 {
-    std::vector<Line> lines;
+    Lines lines;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        const auto tab = line.find('\t');
-        if (tab == std::string::npos) lines.push_back({line, ""});
-        else lines.push_back({line.substr(0, tab), line.substr(tab + 1)});
+        lines.named = lines.named || line.find('\t') != std::string::npos;
+        lines.bytes += line;
+        lines.ends.push_back(lines.bytes.size());
     }
     return lines;
 }
@@ -120,16 +139,16 @@ bool Fatal(const Label& l) { return !l.refused && l.status != ExitOk && l.status
 // A file that cannot be written (or a picture that cannot be created) stops
 // the run: the first such label, in input order, is the run's status.
 struct Run {
-    const std::vector<Line>& lines;
+    const Lines& lines;
     const std::string& pattern;
     long start;
     const Job& job;
-    bool named; // some line names its file: two labels may write the same one
 
     std::string Path(std::size_t i) const
     {
         const std::string numbered = Numbered(pattern, start + static_cast<long>(i));
-        return lines[i].name.empty() ? numbered : NamedPath(numbered, lines[i].name);
+        const std::string name = lines.named ? lines.name(i) : "";
+        return name.empty() ? numbered : NamedPath(numbered, name);
     }
 
     Label Draw(std::size_t i, const std::string& path) const
@@ -139,10 +158,10 @@ struct Run {
         const std::string where = "text " + std::to_string(start + static_cast<long>(i)) + ": ";
         const auto format = path.empty() ? std::nullopt : FormatFor(path, job, where);
         if (path.empty() || !format || !CheckJob(job, *format, where)) {
-            if (path.empty()) Say(where, "the name \"" + lines[i].name + "\" leaves the output folder");
+            if (path.empty()) Say(where, "the name \"" + lines.name(i) + "\" leaves the output folder");
             l.refused = true;
         } else {
-            l.status = DrawOne(path, lines[i].text, job, *format, where).status;
+            l.status = DrawOne(path, lines.text(i), job, *format, where).status;
         }
         SaySink = nullptr;
         return l;
@@ -168,103 +187,117 @@ bool Report(const Label& l, Tally& tally)
     return true;
 }
 
-// How far the workers may draw ahead of the label being reported.
-constexpr std::size_t Window = 64;
+// How far the threads may draw ahead of the label being reported, and how
+// many labels the reporter lets finish before it is woken.
+constexpr std::size_t Window = 64, Batch = 16;
+constexpr std::size_t None = static_cast<std::size_t>(-1);
 
 struct Slot {
-    std::string path;
+    std::string path; // set when claimed in a run with named lines
     Label label;
     bool done = false;
 };
 
-// Labels drawn on workers, reported here in input order. A worker claims the
-// next label while it lies within the window, and waits first for any
-// earlier label in flight that writes the same file, so that the last one
-// written is the last one named, as in a serial run.
-int RunParallel(const Run& run, unsigned workers, Tally& tally, Progress& progress)
+// Labels drawn on jobs threads, this one among them, which alone reports
+// them, in input order. A thread claims the next label while it lies within
+// the window; in a run with named lines it waits first for any earlier label
+// in flight that writes the same file, so that the last one written is the
+// last one named, as in a serial run.
+int RunParallel(const Run& run, unsigned jobs, Tally& tally, Progress& progress)
 {
     const std::size_t total = run.lines.size();
     std::mutex lock;
     std::condition_variable labelDone, roomMade;
-    std::size_t next = 0, reported = 0;
+    std::size_t next = 0, reported = 0, awaited = 0;
     bool stopped = false, reporterWaits = false;
     int windowWaits = 0, fileWaits = 0;
     std::vector<Slot> slots(Window);
+    const auto slot = [&](std::size_t i) -> Slot& { return slots[i % Window]; };
 
     const auto sameFileInFlight = [&](std::size_t i) {
-        if (!run.named) return false; // numbered files differ
         for (std::size_t j = reported; j < i; ++j)
-            if (!slots[j % Window].done && slots[j % Window].path == slots[i % Window].path) return true;
+            if (!slot(j).done && slot(j).path == slot(i).path) return true;
         return false;
     };
-    const auto work = [&] {
-        std::unique_lock<std::mutex> held(lock);
-        for (;;) {
-            while (!stopped && next < total && next >= reported + Window) {
-                ++windowWaits;
-                roomMade.wait(held);
-                --windowWaits;
-            }
-            if (stopped || next >= total) return;
-            const std::size_t i = next++;
-            Slot& slot = slots[i % Window];
-            slot.path = run.Path(i);
+    // Under the lock: the next label to draw, or None for now.
+    const auto claim = [&](std::unique_lock<std::mutex>& held) {
+        if (stopped || next >= total || next >= reported + Window) return None;
+        const std::size_t i = next++;
+        if (run.lines.named) {
+            slot(i).path = run.Path(i);
             while (!stopped && sameFileInFlight(i)) {
                 ++fileWaits;
                 roomMade.wait(held);
                 --fileWaits;
             }
-            if (stopped) { // a label before this one stopped the run: it is never reported
-                slot.done = true;
-                labelDone.notify_one();
-                return;
-            }
+        }
+        return i;
+    };
+    // Draws a claimed label outside the lock; one after a label that stopped
+    // the run is left undrawn (it is never reported).
+    const auto draw = [&](std::unique_lock<std::mutex>& held, std::size_t i) {
+        Slot& s = slot(i);
+        if (!stopped) {
             held.unlock();
-            Label label = run.Draw(i, slot.path);
+            Label label = run.Draw(i, run.lines.named ? s.path : run.Path(i));
             held.lock();
-            slot.label = std::move(label);
-            slot.done = true;
-            if (Fatal(slot.label)) {
-                stopped = true;
-                roomMade.notify_all();
-            } else if (fileWaits) {
-                roomMade.notify_all();
+            s.label = std::move(label);
+        }
+        s.done = true;
+        if (Fatal(s.label)) stopped = true;
+        if (stopped || fileWaits) roomMade.notify_all();
+        if (reporterWaits && (i == awaited || stopped)) labelDone.notify_one();
+    };
+    const auto work = [&] {
+        std::unique_lock<std::mutex> held(lock);
+        for (;;) {
+            const std::size_t i = claim(held);
+            if (i != None) {
+                draw(held, i);
+            } else if (stopped || next >= total) {
+                return;
+            } else {
+                ++windowWaits;
+                roomMade.wait(held);
+                --windowWaits;
             }
-            if (reporterWaits) labelDone.notify_one();
         }
     };
 
     std::vector<std::thread> threads;
-    for (unsigned w = 0; w < workers; ++w) {
+    for (unsigned w = 1; w < jobs; ++w) {
         try {
             threads.emplace_back(work);
         } catch (const std::system_error&) {
-            break; // fewer threads than asked for, or none: this one draws below
+            break; // fewer threads than asked for: this one draws as well
         }
     }
     int status = ExitOk;
-    for (std::size_t i = 0; i < total; ++i) {
-        Label label;
-        if (threads.empty()) {
-            label = run.Draw(i, run.Path(i));
-        } else {
-            std::unique_lock<std::mutex> held(lock);
-            Slot& slot = slots[i % Window];
-            while (!slot.done) {
+    for (std::size_t i = 0; i < total;) {
+        std::unique_lock<std::mutex> held(lock);
+        if (!slot(i).done) {
+            if (const std::size_t c = claim(held); c != None) {
+                draw(held, c);
+            } else {
+                // Woken when a run of labels is done, not for each one.
+                awaited = stopped ? i : std::min(i + Batch, total) - 1;
+                if (slot(awaited).done) awaited = i;
                 reporterWaits = true;
                 labelDone.wait(held);
                 reporterWaits = false;
             }
-            label = std::move(slot.label);
-            slot = Slot{};
-            reported = i + 1;
-            if (windowWaits && next + Window / 2 <= reported + Window) roomMade.notify_all();
+            continue;
         }
+        const Label label = std::move(slot(i).label);
+        slot(i) = Slot{};
+        reported = ++i;
+        if (windowWaits && next + Window / 2 <= reported + Window) roomMade.notify_all();
+        held.unlock();
         if (!Report(label, tally)) {
             status = label.status;
             break;
         }
-        progress.update(i + 1);
+        progress.update(i);
     }
     {
         const std::lock_guard<std::mutex> held(lock);
@@ -279,12 +312,11 @@ int RunParallel(const Run& run, unsigned workers, Tally& tally, Progress& progre
 
 int RunBatch(std::istream& in, const std::string& pattern, long start, const Job& job, unsigned jobs)
 {
-    const std::vector<Line> lines = ReadLines(in);
+    const Lines lines = ReadLines(in);
     const auto began = std::chrono::steady_clock::now();
     Progress progress(lines.size());
     Tally tally;
-    const Run run{lines, pattern, start, job,
-                  std::any_of(lines.begin(), lines.end(), [](const Line& l) { return !l.name.empty(); })};
+    const Run run{lines, pattern, start, job};
     int status = ExitOk;
     if (jobs <= 1 || lines.size() <= 1) {
         for (std::size_t i = 0; i < lines.size(); ++i) {

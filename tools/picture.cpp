@@ -1,5 +1,6 @@
 #include "picture.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -54,7 +55,12 @@ int BmpBytes(HDC dc, HBITMAP bitmap, Size size, Size phys, Bytes& bytes)
     constexpr std::size_t Offset = 14 + 40 + 8;
     const int64_t image = (int64_t{size.width} + 31) / 32 * 4 * size.height;
     if (Offset + image > UINT32_MAX) return BarErrGdi;
-    bytes.assign(Offset + static_cast<std::size_t>(image), 0);
+#ifdef _WIN32
+    bytes.assign(Offset + static_cast<std::size_t>(image), 0); // the system's GetDIBits may skip a row's padding
+#else
+    bytes.resize(Offset + static_cast<std::size_t>(image)); // GetDIBits writes every byte of the rows
+    std::fill_n(bytes.begin(), Offset, uint8_t{0});
+#endif
     bytes[0] = 'B';
     bytes[1] = 'M';
     Put(bytes, 2, static_cast<uint32_t>(bytes.size()), 4);
