@@ -30,8 +30,8 @@ stage "windows tests (Wine)" ctest --preset windows -j "$jobs"
 stage "consumers" scripts/consumers.sh
 stage "asan build" build asan
 stage "asan tests" ctest --preset asan -j "$jobs"
-tsan_tests=(test_threads test_robust_threads test_raster test_raster_gdi test_gdi_playback)
-stage "tsan build" build tsan --target "${tsan_tests[@]}"
+tsan_tests=(test_threads test_robust_threads test_raster test_raster_gdi test_gdi_playback test_cli) # test_cli: lumtar's batch threads
+stage "tsan build" build tsan --target "${tsan_tests[@]}" lumtar
 stage "tsan tests" ctest --preset tsan -R "^($(IFS='|'; echo "${tsan_tests[*]}"))\$"
 stage "fuzzing" scripts/fuzz.sh "${LUMTAR_FUZZ_SECONDS:-60}"
 

@@ -150,6 +150,7 @@ int main(int argc, char** argv)
     CLI::App app{"lumtar - barcode rendering with liblumtar32"};
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string("lumtar ") + Version);
+    app.set_help_all_flag("--help-all", "Print the help of every subcommand and exit");
     app.footer("Exit status: 0 done, 1 a text fits none of the code types (or --strict refuses it), 2 bad arguments, "
                "3 a file cannot be written, 4 the picture cannot be created.");
     Options o;
