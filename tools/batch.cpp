@@ -134,10 +134,11 @@ struct Label {
     std::string said;     // its messages, in order, as Say words them
 };
 
-bool Fatal(const Label& l) { return !l.refused && l.status != ExitOk && l.status != ExitNoType && l.status != ExitUsage; }
-
 // A file that cannot be written (or a picture that cannot be created) stops
 // the run: the first such label, in input order, is the run's status.
+bool Fatal(const Label& l) { return !l.refused && l.status != ExitOk && l.status != ExitNoType && l.status != ExitUsage; }
+
+// The labels of one run: each one's file, and drawing it with its messages kept.
 struct Run {
     const Lines& lines;
     const std::string& pattern;
