@@ -234,7 +234,8 @@ try {
         std::lock_guard<std::mutex> dcGuard(dc->lock);
         std::lock_guard<std::mutex> guard(RegistryLock());
         if (dc->metafile) {
-            for (uintptr_t h : dc->recorder.slots) {
+            for (int i = 0; i < dc->recorder.slotCount; ++i) {
+                const uintptr_t h = TableSlot(dc->recorder, i);
                 Object* o = h ? Lookup(reinterpret_cast<void*>(h)) : nullptr;
                 if (o) std::erase(o->recordedIn, hdc);
             }
@@ -263,7 +264,7 @@ try {
     Object* o = Lookup(object);
     if (!dc || !o) return nullptr;
     std::lock_guard<std::mutex> guard(dc->lock);
-    return dc->metafile ? MetaSelectObject(*dc, object) : MemorySelectObject(*dc, o);
+    return dc->metafile ? MetaSelectObject(*dc, o) : MemorySelectObject(*dc, o);
 } catch (...) {
     return OutOfMemory(nullptr);
 }

@@ -63,13 +63,26 @@ struct MetafileBits : Object {
     std::vector<uint8_t> bytes; // header, records and the closing EOF record
 };
 
-// What a metafile DC accumulates: the metafile's bytes and its object table.
+// What a metafile DC accumulates: the metafile's bytes, written ahead into
+// room that grows by doubling (the first `used` bytes are the metafile), the
+// header's counts until CloseMetaFile writes them, and its object table.
 struct Recorder {
     std::vector<uint8_t> bytes;
-    std::vector<uintptr_t> slots; // handle per object-table index, 0 when free
+    std::size_t used = 0;
+    uint32_t maxRecord = 0; // in words
+    int maxSlots = 0;       // the most objects live at once
+    // Handle per object-table index, 0 when free: the first few in place.
+    static constexpr int FixedSlots = 8;
+    uintptr_t fixedSlots[FixedSlots] = {};
+    std::vector<uintptr_t> moreSlots;
+    int slotCount = 0; // length of the table
     int liveSlots = 0;
     bool failed = false; // a record is missing for lack of memory: CloseMetaFile refuses it
 };
+inline uintptr_t& TableSlot(Recorder& rec, int index)
+{
+    return index < Recorder::FixedSlots ? rec.fixedSlots[index] : rec.moreSlots[index - Recorder::FixedSlots];
+}
 
 struct Dc : Object {
     Dc() : Object(Kind::Dc) {}

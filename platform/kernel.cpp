@@ -6,18 +6,19 @@
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
-#include <unordered_set>
-#include <utility>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// A movable global block: the handle points at this header, the bytes follow it.
+// A movable global block: its header, then its bytes.
 struct alignas(16) GlobalBlock {
     UINT flags;
     int locks;
@@ -26,20 +27,66 @@ struct alignas(16) GlobalBlock {
     unsigned char* bytes() { return reinterpret_cast<unsigned char*>(this + 1); }
 };
 
-// Every live block, so that a made-up, stale or foreign handle fails as it
-// does on Windows instead of being followed. One lock guards the set and the
-// lock counts; blocks are few and short-lived.
+// A handle names a slot of the block table with the slot's generation, as
+// (generation << IndexBits) | index, so that a made-up, stale or foreign
+// handle fails as it does on Windows instead of being followed. One lock
+// guards the table and the lock counts; blocks are few and short-lived.
+constexpr unsigned IndexBits = 20;
+constexpr uintptr_t IndexMask = (uintptr_t{1} << IndexBits) - 1;
+
+struct BlockSlot {
+    GlobalBlock* block = nullptr;
+    uintptr_t generation = 0;
+    uint32_t nextFree = 0; // the free slots form a list; 0 ends it (slot 0 is never used)
+};
+
+struct BlockTable {
+    std::vector<BlockSlot> slots = std::vector<BlockSlot>(1);
+    uint32_t firstFree = 0;
+};
+
 std::mutex blocksLock;
-std::unordered_set<GlobalBlock*>& LiveBlocks()
+BlockTable& Blocks()
 {
-    static auto* blocks = new std::unordered_set<GlobalBlock*>; // outlives every static destructor
-    return *blocks;
+    static auto* table = new BlockTable; // outlives every static destructor
+    return *table;
 }
 
 GlobalBlock* FromHandle(HGLOBAL mem)
 {
-    auto* block = static_cast<GlobalBlock*>(mem);
-    return block && LiveBlocks().count(block) ? block : nullptr;
+    const auto h = reinterpret_cast<uintptr_t>(mem);
+    const uintptr_t index = h & IndexMask;
+    const BlockTable& table = Blocks();
+    if (index == 0 || index >= table.slots.size()) return nullptr;
+    const BlockSlot& slot = table.slots[index];
+    return slot.block && slot.generation == h >> IndexBits ? slot.block : nullptr;
+}
+
+// A slot for block and its handle, or null without memory for the table.
+HGLOBAL Enter(GlobalBlock* block)
+{
+    BlockTable& table = Blocks();
+    uint32_t index = table.firstFree;
+    if (index) {
+        table.firstFree = table.slots[index].nextFree;
+    } else {
+        if (table.slots.size() > IndexMask) return nullptr;
+        table.slots.emplace_back();
+        index = static_cast<uint32_t>(table.slots.size() - 1);
+    }
+    BlockSlot& slot = table.slots[index];
+    slot.block = block;
+    slot.generation = slot.generation % 2047 + 1; // 1 .. 2047, never 0
+    return reinterpret_cast<HGLOBAL>(slot.generation << IndexBits | index);
+}
+
+void Leave(HGLOBAL mem)
+{
+    BlockTable& table = Blocks();
+    const auto index = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mem) & IndexMask);
+    table.slots[index].block = nullptr;
+    table.slots[index].nextFree = table.firstFree;
+    table.firstFree = index;
 }
 
 // One freed large block, kept (under blocksLock) for the next allocation it
@@ -83,13 +130,16 @@ try {
     block->size = bytes;
     if (flags & GMEM_ZEROINIT) std::memset(block->bytes(), 0, bytes);
     std::lock_guard guard(blocksLock);
+    HGLOBAL handle = nullptr;
     try {
-        LiveBlocks().insert(block);
+        handle = Enter(block);
     } catch (...) {
+    }
+    if (!handle) {
         std::free(block);
         return OutOfMemory(nullptr);
     }
-    return block;
+    return handle;
 } catch (...) {
     return OutOfMemory(nullptr);
 }
@@ -117,7 +167,7 @@ try {
     std::lock_guard guard(blocksLock);
     GlobalBlock* block = FromHandle(mem);
     if (!block) return mem; // failure: the handle comes back
-    LiveBlocks().erase(block);
+    Leave(mem);
     // A large block becomes the spare unless the spare is larger; whichever
     // is not kept is freed.
     if (block->capacity >= SpareMinBytes && (!spareBlock || spareBlock->capacity < block->capacity))

@@ -2,8 +2,10 @@
 // metafile DCs, the bits of a closed metafile, and playback onto any DC.
 // Every record layout the layer writes or reads is in this file.
 //
-// The header's size, largest record and object count are kept true by one
-// append routine. Parameters are stored in the reverse of GDI's argument
+// The header's size and largest record are counted by one append routine,
+// its object count by the object table; CloseMetaFile writes them into the
+// header. Records go straight into their place in the bytes, which are
+// handed to the closed metafile as they are. Parameters are stored in the reverse of GDI's argument
 // order. An object is written to the metafile's object table the first time
 // it is selected (stock objects included, as ordinary create records), takes
 // the lowest free index, and keeps it until DeleteObject writes its delete
@@ -33,59 +35,64 @@ constexpr std::size_t LogFont16Words = 25; // 5 shorts, 8 bytes, a 32-byte face
 int Hi(uint32_t v) { return static_cast<int>(v >> 16); }
 int Lo(uint32_t v) { return static_cast<int>(v & 0xFFFF); }
 
-// Opens a record of `words` parameter words and returns where they go; the
-// header is brought up to date here and nowhere else.
-uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
+// Room for `end` bytes, at least twice what there was; marks the recorder
+// failed when memory runs out.
+[[gnu::noinline]] void Grow(Recorder& rec, std::size_t end)
 {
-    const uint32_t size = static_cast<uint32_t>(3 + words);
-    const std::size_t at = rec.bytes.size();
     try {
-        rec.bytes.resize(at + 2 * std::size_t(size));
+        rec.bytes.resize(std::max(end, 2 * rec.bytes.size()));
     } catch (...) {
         rec.failed = true;
         throw;
     }
-    uint8_t* p = rec.bytes.data();
-    PutDword(p + at, size);
-    PutWord(p + at + 4, function);
-    PutDword(p + SizeAt, GetDword(p + SizeAt) + size);
-    if (size > GetDword(p + MaxRecordAt)) PutDword(p + MaxRecordAt, size);
-    return p + at + 6;
+}
+
+// Opens a record of `words` parameter words and returns where they go; the
+// header's counts are kept here and nowhere else.
+inline uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
+{
+    const uint32_t size = static_cast<uint32_t>(3 + words);
+    const std::size_t at = rec.used, end = at + 2 * std::size_t(size);
+    if (end > rec.bytes.size()) Grow(rec, end);
+    uint8_t* p = rec.bytes.data() + at;
+    rec.used = end;
+    PutDword(p, size);
+    PutWord(p + 4, function);
+    if (size > rec.maxRecord) rec.maxRecord = size;
+    return p + 6;
 }
 
 // A record of 16-bit parameters given in GDI's argument order, a 32-bit
 // argument as its high word and then its low word; each keeps its low 16
 // bits, and they are stored last first.
-BOOL Params(Dc& dc, uint16_t function, std::initializer_list<int> params)
+template <class... Ints> BOOL Params(Dc& dc, uint16_t function, Ints... params)
 {
-    uint8_t* p = Append(dc.recorder, function, params.size());
-    for (auto it = params.end(); it != params.begin(); p += 2) PutWord(p, static_cast<uint32_t>(*--it));
+    uint8_t* p = Append(dc.recorder, function, sizeof...(params)) + 2 * sizeof...(params);
+    ((p -= 2, PutWord(p, static_cast<uint32_t>(params))), ...);
     return TRUE;
 }
 
-int FindSlot(const Recorder& rec, uintptr_t handle)
+int FindSlot(Recorder& rec, uintptr_t handle)
 {
-    for (std::size_t i = 0; i < rec.slots.size(); ++i)
-        if (rec.slots[i] == handle) return static_cast<int>(i);
+    for (int i = 0; i < rec.slotCount; ++i)
+        if (TableSlot(rec, i) == handle) return i;
     return -1;
 }
 
 int AddSlot(Recorder& rec, uintptr_t handle)
 {
-    auto free = std::find(rec.slots.begin(), rec.slots.end(), uintptr_t(0));
-    const auto index = static_cast<int>(free - rec.slots.begin());
-    if (free == rec.slots.end())
-        try {
-            rec.slots.push_back(handle);
-        } catch (...) {
-            rec.failed = true;
-            throw;
-        }
-    else
-        *free = handle;
-    ++rec.liveSlots;
-    uint8_t* objects = rec.bytes.data() + ObjectsAt;
-    if (rec.liveSlots > GetWord(objects)) PutWord(objects, static_cast<uint16_t>(rec.liveSlots));
+    int index = FindSlot(rec, 0);
+    if (index < 0) {
+        if (rec.slotCount >= Recorder::FixedSlots) try {
+                rec.moreSlots.push_back(0);
+            } catch (...) {
+                rec.failed = true;
+                throw;
+            }
+        index = rec.slotCount++;
+    }
+    TableSlot(rec, index) = handle;
+    if (++rec.liveSlots > rec.maxSlots) rec.maxSlots = rec.liveSlots;
     return index;
 }
 
@@ -135,28 +142,26 @@ void RecordCreate(Dc& dc, const Object& o)
 
 } // namespace
 
-BOOL MetaSetTextAlign(Dc& dc, UINT align) { return Params(dc, META_SETTEXTALIGN, {Hi(align), Lo(align)}); }
-BOOL MetaSetTextColor(Dc& dc, COLORREF color) { return Params(dc, META_SETTEXTCOLOR, {Hi(color), Lo(color)}); }
-BOOL MetaSetBkColor(Dc& dc, COLORREF color) { return Params(dc, META_SETBKCOLOR, {Hi(color), Lo(color)}); }
-BOOL MetaSetBkMode(Dc& dc, int mode) { return Params(dc, META_SETBKMODE, {mode}); }
-BOOL MetaSetMapMode(Dc& dc, int mode) { return Params(dc, META_SETMAPMODE, {mode}); }
-BOOL MetaSetWindowExt(Dc& dc, int x, int y) { return Params(dc, META_SETWINDOWEXT, {x, y}); }
-BOOL MetaSetViewportExt(Dc& dc, int x, int y) { return Params(dc, META_SETVIEWPORTEXT, {x, y}); }
-BOOL MetaSetWindowOrg(Dc& dc, int x, int y) { return Params(dc, META_SETWINDOWORG, {x, y}); }
-BOOL MetaSetViewportOrg(Dc& dc, int x, int y) { return Params(dc, META_SETVIEWPORTORG, {x, y}); }
+BOOL MetaSetTextAlign(Dc& dc, UINT align) { return Params(dc, META_SETTEXTALIGN, Hi(align), Lo(align)); }
+BOOL MetaSetTextColor(Dc& dc, COLORREF color) { return Params(dc, META_SETTEXTCOLOR, Hi(color), Lo(color)); }
+BOOL MetaSetBkColor(Dc& dc, COLORREF color) { return Params(dc, META_SETBKCOLOR, Hi(color), Lo(color)); }
+BOOL MetaSetBkMode(Dc& dc, int mode) { return Params(dc, META_SETBKMODE, mode); }
+BOOL MetaSetMapMode(Dc& dc, int mode) { return Params(dc, META_SETMAPMODE, mode); }
+BOOL MetaSetWindowExt(Dc& dc, int x, int y) { return Params(dc, META_SETWINDOWEXT, x, y); }
+BOOL MetaSetViewportExt(Dc& dc, int x, int y) { return Params(dc, META_SETVIEWPORTEXT, x, y); }
+BOOL MetaSetWindowOrg(Dc& dc, int x, int y) { return Params(dc, META_SETWINDOWORG, x, y); }
+BOOL MetaSetViewportOrg(Dc& dc, int x, int y) { return Params(dc, META_SETVIEWPORTORG, x, y); }
 BOOL MetaRectangle(Dc& dc, int left, int top, int right, int bottom)
 {
-    return Params(dc, META_RECTANGLE, {left, top, right, bottom});
+    return Params(dc, META_RECTANGLE, left, top, right, bottom);
 }
 BOOL MetaPatBlt(Dc& dc, int x, int y, int width, int height, DWORD rop)
 {
-    return Params(dc, META_PATBLT, {x, y, width, height, Hi(rop), Lo(rop)});
+    return Params(dc, META_PATBLT, x, y, width, height, Hi(rop), Lo(rop));
 }
 
-HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ handle)
+HGDIOBJ MetaSelectObject(Dc& dc, Object* o)
 {
-    Object* o = Lookup(handle);
-    if (!o) return nullptr;
     HGDIOBJ* current = o->kind == Kind::Brush ? &dc.brush : o->kind == Kind::Pen ? &dc.pen
                      : o->kind == Kind::Font  ? &dc.font  : nullptr;
     if (!current) return nullptr; // bitmaps and palettes are not selected into metafiles
@@ -175,9 +180,9 @@ HGDIOBJ MetaSelectObject(Dc& dc, HGDIOBJ handle)
             }
         }
     }
-    Params(dc, META_SELECTOBJECT, {index});
+    Params(dc, META_SELECTOBJECT, index);
     HGDIOBJ previous = *current;
-    *current = handle;
+    *current = HandleOf(o);
     return previous;
 }
 
@@ -193,11 +198,11 @@ void MetaForgetObject(HDC hdc, uintptr_t handle)
     const auto h = reinterpret_cast<HGDIOBJ>(handle);
     if (dc->brush == h || dc->pen == h || dc->font == h) return; // selected: no record, the index stays taken
     try {
-        Params(*dc, META_DELETEOBJECT, {index});
+        Params(*dc, META_DELETEOBJECT, index);
     } catch (...) {
         NoteMemoryFailure(); // the object goes all the same; this metafile is refused
     }
-    rec.slots[index] = 0;
+    TableSlot(rec, index) = 0;
     --rec.liveSlots;
 }
 
@@ -341,8 +346,10 @@ try {
     dc->brush = GetStockObject(WHITE_BRUSH);
     dc->pen = GetStockObject(BLACK_PEN);
     dc->font = DeviceDefaultFont();
-    dc->recorder.bytes.reserve(1024);
-    dc->recorder.bytes.assign(EmptyHeader, EmptyHeader + HeaderBytes);
+    Recorder& rec = dc->recorder;
+    rec.bytes.resize(1024); // the room a symbol's records take
+    std::memcpy(rec.bytes.data(), EmptyHeader, HeaderBytes);
+    rec.used = HeaderBytes;
     HGDIOBJ h = Register(dc.get());
     if (h) dc.release();
     return static_cast<HDC>(h);
@@ -365,10 +372,17 @@ try {
         } catch (...) {
             complete = OutOfMemory(false);
         }
-        if (complete)
-            m->bytes = std::move(dc->recorder.bytes);
-        else
+        if (complete) {
+            Recorder& rec = dc->recorder;
+            uint8_t* header = rec.bytes.data();
+            PutDword(header + SizeAt, static_cast<uint32_t>(rec.used / 2));
+            PutWord(header + ObjectsAt, static_cast<uint16_t>(rec.maxSlots));
+            PutDword(header + MaxRecordAt, rec.maxRecord);
+            rec.bytes.resize(rec.used);
+            m->bytes = std::move(rec.bytes);
+        } else {
             m.reset();
+        }
     }
     DeleteDC(hdc); // lets go of the object table
     return m ? RegisterMetafile(m.release()) : nullptr;
