@@ -49,6 +49,13 @@ int Lo(uint32_t v) { return static_cast<int>(v & 0xFFFF); }
 
 // Opens a record of `words` parameter words and returns where they go; the
 // header's counts are kept here and nowhere else.
+// Little-endian fields in place, as plain stores on the hosts this layer runs on.
+void Word(uint8_t* at, uint32_t value)
+{
+    const auto word = static_cast<uint16_t>(value);
+    std::memcpy(at, &word, 2);
+}
+
 inline uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
 {
     const uint32_t size = static_cast<uint32_t>(3 + words);
@@ -56,8 +63,8 @@ inline uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
     if (end > rec.bytes.size()) Grow(rec, end);
     uint8_t* p = rec.bytes.data() + at;
     rec.used = end;
-    PutDword(p, size);
-    PutWord(p + 4, function);
+    std::memcpy(p, &size, 4);
+    Word(p + 4, function);
     if (size > rec.maxRecord) rec.maxRecord = size;
     return p + 6;
 }
@@ -68,7 +75,7 @@ inline uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
 template <class... Ints> BOOL Params(Dc& dc, uint16_t function, Ints... params)
 {
     uint8_t* p = Append(dc.recorder, function, sizeof...(params)) + 2 * sizeof...(params);
-    ((p -= 2, PutWord(p, static_cast<uint32_t>(params))), ...);
+    ((p -= 2, Word(p, static_cast<uint32_t>(params))), ...);
     return TRUE;
 }
 
@@ -190,7 +197,7 @@ void MetaForgetObject(HDC hdc, uintptr_t handle)
 {
     Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
     if (!dc) return;
-    std::lock_guard<std::mutex> guard(dc->lock);
+    std::lock_guard<DcLock> guard(dc->lock);
     if (!dc->metafile) return;
     Recorder& rec = dc->recorder;
     const int index = FindSlot(rec, handle);
@@ -212,10 +219,10 @@ BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count)
 {
     if (count > 0x7FFF) return FALSE; // the record counts characters in 16 bits
     uint8_t* p = Append(dc.recorder, META_EXTTEXTOUT, 4 + (std::size_t(count) + 1) / 2);
-    PutWord(p, static_cast<uint16_t>(y));
-    PutWord(p + 2, static_cast<uint16_t>(x));
-    PutWord(p + 4, static_cast<uint16_t>(count));
-    PutWord(p + 6, 0);
+    Word(p, static_cast<uint32_t>(y));
+    Word(p + 2, static_cast<uint32_t>(x));
+    Word(p + 4, static_cast<uint32_t>(count));
+    Word(p + 6, 0);
     if (count) std::memcpy(p + 8, chars, count);
     if (count % 2) p[8 + count] = 0;
     return TRUE;
@@ -365,7 +372,7 @@ try {
     // for lack of memory gives none.
     std::unique_ptr<MetafileBits> m(New<MetafileBits>());
     if (m) {
-        std::lock_guard<std::mutex> guard(dc->lock);
+        std::lock_guard<DcLock> guard(dc->lock);
         bool complete = !dc->recorder.failed;
         try {
             if (complete) Append(dc->recorder, META_EOF, 0);
@@ -415,7 +422,7 @@ try {
     if (bytes.size() < HeaderBytes) return FALSE;
     HGDIOBJ pen, brush;
     {
-        std::lock_guard<std::mutex> guard(dc->lock);
+        std::lock_guard<DcLock> guard(dc->lock);
         pen = dc->pen;
         brush = dc->brush;
     }

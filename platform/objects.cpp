@@ -25,9 +25,11 @@ struct Slot {
     uintptr_t generation = 0; // guarded by the registry lock
 };
 
+// Constant-initialised, so that a lookup passes no guard of a static.
+constinit std::array<std::atomic<Slot*>, ChunkCount> chunks{};
+
 struct Registry {
     std::mutex lock;
-    std::array<std::atomic<Slot*>, ChunkCount> chunks{};
     std::vector<uint32_t> freeIndices;
     uint32_t nextIndex = 1; // index 0 is never used, so no handle is small
 };
@@ -38,9 +40,9 @@ Registry& Reg()
     return *registry;
 }
 
-Slot* SlotAt(Registry& r, uintptr_t index)
+[[gnu::always_inline]] inline Slot* SlotAt(uintptr_t index)
 {
-    Slot* chunk = r.chunks[index >> ChunkBits].load(std::memory_order_acquire);
+    Slot* chunk = chunks[index >> ChunkBits].load(std::memory_order_acquire);
     return chunk ? &chunk[index & (ChunkSize - 1)] : nullptr;
 }
 
@@ -167,7 +169,7 @@ HGDIOBJ Register(Object* object)
             }
         }
         index = r.nextIndex++;
-        auto& chunk = r.chunks[index >> ChunkBits];
+        auto& chunk = chunks[index >> ChunkBits];
         if (!chunk.load(std::memory_order_relaxed)) {
             Slot* fresh = new (std::nothrow) Slot[ChunkSize];
             if (!fresh) {
@@ -177,7 +179,7 @@ HGDIOBJ Register(Object* object)
             chunk.store(fresh, std::memory_order_release);
         }
     }
-    Slot* slot = SlotAt(r, index);
+    Slot* slot = SlotAt(index);
     slot->generation = slot->generation % 2047 + 1; // 1 .. 2047, never 0
     const uintptr_t handle = (slot->generation << IndexBits) | index;
     object->handle = handle;
@@ -191,7 +193,7 @@ void Unregister(Object* object)
     Registry& r = Reg();
     std::lock_guard<std::mutex> guard(r.lock);
     const uintptr_t index = object->handle & IndexMask;
-    Slot* slot = SlotAt(r, index);
+    Slot* slot = SlotAt(index);
     if (!slot || slot->handle.load(std::memory_order_relaxed) != object->handle) return;
     slot->handle.store(0, std::memory_order_release);
     slot->object.store(nullptr, std::memory_order_release);
@@ -203,8 +205,7 @@ Object* Lookup(const void* handle)
     const uintptr_t h = reinterpret_cast<uintptr_t>(handle);
     const uintptr_t index = h & IndexMask;
     if (!h || index == 0 || (h >> IndexBits) == 0 || (h >> IndexBits) > 2047) return nullptr;
-    Registry& r = Reg();
-    Slot* slot = SlotAt(r, index);
+    Slot* slot = SlotAt(index);
     if (!slot || slot->handle.load(std::memory_order_acquire) != h) return nullptr;
     return slot->object.load(std::memory_order_acquire);
 }
