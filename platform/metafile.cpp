@@ -47,8 +47,6 @@ int Lo(uint32_t v) { return static_cast<int>(v & 0xFFFF); }
     }
 }
 
-// Opens a record of `words` parameter words and returns where they go; the
-// header's counts are kept here and nowhere else.
 // Little-endian fields in place, as plain stores on the hosts this layer runs on.
 void Word(uint8_t* at, uint32_t value)
 {
@@ -56,27 +54,42 @@ void Word(uint8_t* at, uint32_t value)
     std::memcpy(at, &word, 2);
 }
 
+// Whether a record of `words` parameter words fits into the room there is.
+inline bool Fits(const Recorder& rec, std::size_t words) { return rec.used + 6 + 2 * words <= rec.bytes.size(); }
+
+// Opens a record of `words` parameter words and returns where they go; the
+// header's counts are kept here and nowhere else.
 inline uint8_t* Append(Recorder& rec, uint16_t function, std::size_t words)
 {
-    const uint32_t size = static_cast<uint32_t>(3 + words);
-    const std::size_t at = rec.used, end = at + 2 * std::size_t(size);
-    if (end > rec.bytes.size()) Grow(rec, end);
-    uint8_t* p = rec.bytes.data() + at;
-    rec.used = end;
+    if (!Fits(rec, words)) Grow(rec, rec.used + 6 + 2 * words);
+    const auto size = static_cast<uint32_t>(3 + words);
+    uint8_t* p = rec.bytes.data() + rec.used;
+    rec.used += 2 * std::size_t(size);
     std::memcpy(p, &size, 4);
     Word(p + 4, function);
     if (size > rec.maxRecord) rec.maxRecord = size;
     return p + 6;
 }
 
+template <class... Ints> BOOL GrownParams(Dc& dc, uint16_t function, Ints... params);
+
 // A record of 16-bit parameters given in GDI's argument order, a 32-bit
 // argument as its high word and then its low word; each keeps its low 16
-// bits, and they are stored last first.
+// bits, and they are stored last first. Growing the room is out of line, so
+// that a record that fits is a few stores.
 template <class... Ints> BOOL Params(Dc& dc, uint16_t function, Ints... params)
 {
+    if (!Fits(dc.recorder, sizeof...(params))) [[unlikely]]
+        return GrownParams(dc, function, params...);
     uint8_t* p = Append(dc.recorder, function, sizeof...(params)) + 2 * sizeof...(params);
     ((p -= 2, Word(p, static_cast<uint32_t>(params))), ...);
     return TRUE;
+}
+
+template <class... Ints> [[gnu::noinline]] BOOL GrownParams(Dc& dc, uint16_t function, Ints... params)
+{
+    Grow(dc.recorder, dc.recorder.used + 6 + 2 * sizeof...(params));
+    return Params(dc, function, params...);
 }
 
 int FindSlot(Recorder& rec, uintptr_t handle)
@@ -223,8 +236,8 @@ BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count)
     Word(p + 2, static_cast<uint32_t>(x));
     Word(p + 4, static_cast<uint32_t>(count));
     Word(p + 6, 0);
-    if (count) std::memcpy(p + 8, chars, count);
     if (count % 2) p[8 + count] = 0;
+    if (count) std::memcpy(p + 8, chars, count);
     return TRUE;
 }
 
