@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -290,6 +291,35 @@ TEST(GdiThreads, DistinctDcsInParallel)
         });
     for (auto& t : threads) t.join();
     EXPECT_EQ(failures, std::vector<int>(4, 0));
+}
+
+// One metafile DC drawn into from four threads at once: its lock keeps every
+// record whole while the room for them grows, and each call is recorded once.
+TEST(GdiThreads, OneMetafileDcFromFourThreads)
+{
+    constexpr int Threads = 4, Calls = 2000;
+    HDC dc = CreateMetaFileA(nullptr);
+    ASSERT_NE(dc, nullptr);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t)
+        threads.emplace_back([=, &ready] {
+            for (++ready; ready < Threads;) std::this_thread::yield(); // all start together
+            for (int i = 0; i < Calls; ++i) Rectangle(dc, t, i, t + 10, i + 10);
+        });
+    for (auto& t : threads) t.join();
+    const wmf::Metafile mf = wmf::CloseAndParse(dc);
+    ASSERT_EQ(mf.error, "");
+    EXPECT_EQ(mf.sizeWords, mf.bytes.size() / 2);
+    EXPECT_EQ(mf.maxRecord, 7u);
+    std::vector<int> seen(Threads * Calls, 0);
+    for (const wmf::Record& r : mf.records) {
+        if (!wmf::IsRectangle(r)) continue;
+        const wmf::Rect rect = wmf::AsRectangle(r);
+        if (rect.left >= 0 && rect.left < Threads && rect.top >= 0 && rect.top < Calls) ++seen[rect.left * Calls + rect.top];
+    }
+    EXPECT_EQ(seen, std::vector<int>(Threads * Calls, 1));
+    EXPECT_EQ(mf.records.size(), Threads * Calls + 1u); // and the EOF record
 }
 
 } // namespace
