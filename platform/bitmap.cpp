@@ -17,7 +17,7 @@ namespace {
 
 // The held fills of a bitmap change only while it is selected, under its
 // DC's lock; the lock is held while they are read.
-std::unique_lock<DcLock> LockPainter(const Bitmap& bitmap)
+std::unique_lock<ShortLock> LockPainter(const Bitmap& bitmap)
 {
     HDC owner;
     {
@@ -25,7 +25,7 @@ std::unique_lock<DcLock> LockPainter(const Bitmap& bitmap)
         owner = bitmap.selectedIn;
     }
     Dc* dc = owner ? LookupAs<Dc>(owner, Kind::Dc) : nullptr;
-    return dc ? std::unique_lock<DcLock>(dc->lock) : std::unique_lock<DcLock>();
+    return dc ? std::unique_lock<ShortLock>(dc->lock) : std::unique_lock<ShortLock>();
 }
 
 // A row of up to 256 bytes is copied in 16-byte pieces, the last one ending
@@ -51,7 +51,7 @@ void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long hei
     const long long firstTop = bottomUp ? dibHeight - start - count : 0; // top-most row copied
     const auto stride = static_cast<std::size_t>(BmpStride(width));
     const int copyWidth = static_cast<int>(std::min<long long>(width, raster.width));
-    std::unique_lock<DcLock> painter = LockPainter(bitmap);
+    std::unique_lock<ShortLock> painter = LockPainter(bitmap);
     RasterRows rows(raster); // the held fills shown, not painted
     for (long long i = 0; i < count;) {
         uint8_t* dst = out + static_cast<std::size_t>(bottomUp ? (count - 1 - i) : i) * stride;

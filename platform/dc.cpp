@@ -172,7 +172,7 @@ static T SetState(HDC hdc, std::type_identity_t<T> value, T Dc::*field, BOOL (*r
 try {
     Dc* dc = DcOf(hdc);
     if (!dc) return failed;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     if (dc->metafile) return record(*dc, value);
     const T previous = dc->*field;
     dc->*field = value;
@@ -191,7 +191,7 @@ static BOOL SetPair(HDC hdc, int x, int y, XY* old, MetaXY record, XY Dc::*field
 try {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     if (dc->metafile) return record(*dc, x, y);
     if (old) *old = dc->*field;
     if constexpr (std::is_same_v<XY, SIZE>) {
@@ -231,7 +231,7 @@ try {
     Object* dead[4] = {}; // no allocation on the way out
     int deadCount = 0;
     {
-        std::lock_guard<DcLock> dcGuard(dc->lock);
+        std::lock_guard<ShortLock> dcGuard(dc->lock);
         std::lock_guard<std::mutex> guard(RegistryLock());
         if (dc->metafile) {
             for (int i = 0; i < dc->recorder.slotCount; ++i) {
@@ -263,7 +263,7 @@ try {
     Dc* dc = DcOf(hdc);
     Object* o = Lookup(object);
     if (!dc || !o) return nullptr;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     return dc->metafile ? MetaSelectObject(*dc, o) : MemorySelectObject(*dc, o);
 } catch (...) {
     return OutOfMemory(nullptr);
@@ -278,7 +278,7 @@ UINT WINAPI GetTextAlign(HDC hdc)
 try {
     Dc* dc = DcOf(hdc);
     if (!dc) return 0;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     return dc->metafile ? 0 : dc->textAlign; // a metafile DC keeps no alignment to report
 } catch (...) {
     return OutOfMemory(GDI_ERROR);
@@ -298,7 +298,7 @@ int WINAPI SetBkMode(HDC hdc, int mode)
 try {
     Dc* dc = DcOf(hdc);
     if (!dc) return 0;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     if (dc->metafile) return MetaSetBkMode(*dc, mode);
     if (mode != TRANSPARENT && mode != OPAQUE) return 0;
     const int previous = dc->bkMode;
@@ -312,7 +312,7 @@ int WINAPI SetMapMode(HDC hdc, int mode)
 try {
     Dc* dc = DcOf(hdc);
     if (!dc) return 0;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     if (dc->metafile) return MetaSetMapMode(*dc, mode);
     const int previous = dc->mapMode;
     if (mode == previous) return previous;
@@ -356,7 +356,7 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
 try {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     if (dc->metafile) return MetaPatBlt(*dc, x, y, width, height, rop);
     bool white;
     if (rop == PATCOPY) {
@@ -401,7 +401,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom)
 try {
     Dc* dc = DcOf(hdc);
     if (!dc) return FALSE;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     if (dc->metafile) return MetaRectangle(*dc, left, top, right, bottom);
     Raster* raster = Target(*dc);
     if (raster) PaintRectangle(*dc, *raster, Transform(*dc).Rect(left, top, right, bottom));
@@ -415,7 +415,7 @@ try {
     Dc* dc = DcOf(hdc);
     if (!dc || count < 0) return FALSE;
     if (!chars) count = 0;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     if (dc->metafile) return MetaTextOut(*dc, x, y, chars, count);
     Raster* raster = Target(*dc);
     if (!raster || count == 0) return TRUE;

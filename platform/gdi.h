@@ -5,10 +5,10 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "lumtar32_gdi.h"
+#include "platform/lock.h"
 #include "platform/memory.h"
 #include "platform/raster.h"
 
@@ -85,31 +85,9 @@ inline uintptr_t& TableSlot(Recorder& rec, int index)
     return index < Recorder::FixedSlots ? rec.fixedSlots[index] : rec.moreSlots[index - Recorder::FixedSlots];
 }
 
-// A DC's lock, taken by one atomic exchange and given back by a plain
-// store: GDI calls on a DC come one by one from one thread nearly always, so
-// the free lock costs one atomic operation per call. A thread that finds it
-// taken spins a little, then yields until it is free.
-struct DcLock {
-    std::atomic<bool> taken{false};
-    void lock()
-    {
-        if (taken.exchange(true, std::memory_order_acquire)) Wait();
-    }
-    bool try_lock() { return !taken.exchange(true, std::memory_order_acquire); }
-    void unlock() { taken.store(false, std::memory_order_release); }
-    [[gnu::noinline]] void Wait()
-    {
-        int spins = 0;
-        do {
-            while (taken.load(std::memory_order_relaxed))
-                if (++spins > 64) std::this_thread::yield();
-        } while (taken.exchange(true, std::memory_order_acquire));
-    }
-};
-
 struct Dc : Object {
     Dc() : Object(Kind::Dc) {}
-    DcLock lock; // every operation on the DC holds it
+    ShortLock lock; // every operation on the DC holds it
     bool metafile = false;
     Recorder recorder;
 

@@ -1,6 +1,7 @@
 // Memory blocks, files, strings and arithmetic of the native layer, with the
 // results Windows gives for them.
 #include "lumtar32_gdi.h"
+#include "platform/lock.h"
 #include "platform/memory.h"
 
 #include <cerrno>
@@ -45,7 +46,7 @@ struct BlockTable {
     uint32_t firstFree = 0;
 };
 
-std::mutex blocksLock;
+lumtar::platform::ShortLock blocksLock;
 BlockTable& Blocks()
 {
     static auto* table = new BlockTable; // outlives every static destructor

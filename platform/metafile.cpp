@@ -30,6 +30,12 @@ constexpr std::size_t HeaderBytes = 18;
 constexpr std::size_t SizeAt = 6, ObjectsAt = 10, MaxRecordAt = 12;
 constexpr uint8_t EmptyHeader[HeaderBytes] = {1, 0, 9, 0, 0, 3, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
+// The bytes of the last metafile deleted on this thread, kept for the next
+// one recorded on it (a picture's metafile is made, read and deleted, over
+// and over), up to a size.
+constexpr std::size_t SpareMaxBytes = 64 * 1024;
+thread_local std::vector<uint8_t> spareBytes __attribute__((tls_model("initial-exec")));
+
 constexpr std::size_t LogFont16Words = 25; // 5 shorts, 8 bytes, a 32-byte face
 
 int Hi(uint32_t v) { return static_cast<int>(v >> 16); }
@@ -210,7 +216,7 @@ void MetaForgetObject(HDC hdc, uintptr_t handle)
 {
     Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
     if (!dc) return;
-    std::lock_guard<DcLock> guard(dc->lock);
+    std::lock_guard<ShortLock> guard(dc->lock);
     if (!dc->metafile) return;
     Recorder& rec = dc->recorder;
     const int index = FindSlot(rec, handle);
@@ -239,6 +245,14 @@ BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count)
     if (count % 2) p[8 + count] = 0;
     if (count) std::memcpy(p + 8, chars, count);
     return TRUE;
+}
+
+void KeepMetafileBytes(std::vector<uint8_t>& bytes)
+{
+    if (bytes.capacity() <= SpareMaxBytes && bytes.capacity() > spareBytes.capacity()) {
+        bytes.clear();
+        bytes.swap(spareBytes);
+    }
 }
 
 } // namespace lumtar::platform
@@ -367,7 +381,8 @@ try {
     dc->pen = GetStockObject(BLACK_PEN);
     dc->font = DeviceDefaultFont();
     Recorder& rec = dc->recorder;
-    rec.bytes.resize(1024); // the room a symbol's records take
+    rec.bytes.swap(spareBytes);
+    rec.bytes.resize(std::max<std::size_t>(rec.bytes.capacity(), 1024)); // at least the room a symbol's records take
     std::memcpy(rec.bytes.data(), EmptyHeader, HeaderBytes);
     rec.used = HeaderBytes;
     HGDIOBJ h = Register(dc.get());
@@ -385,7 +400,7 @@ try {
     // for lack of memory gives none.
     std::unique_ptr<MetafileBits> m(New<MetafileBits>());
     if (m) {
-        std::lock_guard<DcLock> guard(dc->lock);
+        std::lock_guard<ShortLock> guard(dc->lock);
         bool complete = !dc->recorder.failed;
         try {
             if (complete) Append(dc->recorder, META_EOF, 0);
@@ -435,7 +450,7 @@ try {
     if (bytes.size() < HeaderBytes) return FALSE;
     HGDIOBJ pen, brush;
     {
-        std::lock_guard<DcLock> guard(dc->lock);
+        std::lock_guard<ShortLock> guard(dc->lock);
         pen = dc->pen;
         brush = dc->brush;
     }

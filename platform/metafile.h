@@ -25,6 +25,10 @@ HGDIOBJ MetaSelectObject(Dc& dc, Object* object);
 // The bits behind a metafile handle, or null.
 inline MetafileBits* MetafileOf(HMETAFILE metafile) { return LookupAs<MetafileBits>(metafile, Kind::Metafile); }
 
+// Keeps the bytes of a deleted metafile for the next metafile DC of this
+// thread, if they are the roomiest kept yet and not large.
+void KeepMetafileBytes(std::vector<uint8_t>& bytes);
+
 // DeleteObject's record in one metafile DC (takes that DC's lock itself).
 void MetaForgetObject(HDC dc, uintptr_t handle);
 

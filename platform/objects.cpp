@@ -317,6 +317,7 @@ try {
     MetafileBits* m = MetafileOf(metafile);
     if (!m) return FALSE;
     Unregister(m);
+    KeepMetafileBytes(m->bytes);
     delete m;
     return TRUE;
 } catch (...) {

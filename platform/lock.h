@@ -1,0 +1,32 @@
+// The lock of the native layer's short critical sections.
+#pragma once
+
+#include <atomic>
+#include <thread>
+
+namespace lumtar::platform {
+
+// A lock around a few dozen instructions that one thread nearly always
+// takes alone (a DC's, which GDI calls on that DC come through one by one;
+// the memory blocks'): taken by one atomic exchange and given back by a
+// plain store, so a free lock costs one atomic operation. A thread that
+// finds it taken spins a little, then yields until it is free.
+struct ShortLock {
+    std::atomic<bool> taken{false};
+    void lock()
+    {
+        if (taken.exchange(true, std::memory_order_acquire)) Wait();
+    }
+    bool try_lock() { return !taken.exchange(true, std::memory_order_acquire); }
+    void unlock() { taken.store(false, std::memory_order_release); }
+    [[gnu::noinline]] void Wait()
+    {
+        int spins = 0;
+        do {
+            while (taken.load(std::memory_order_relaxed))
+                if (++spins > 64) std::this_thread::yield();
+        } while (taken.exchange(true, std::memory_order_acquire));
+    }
+};
+
+} // namespace lumtar::platform
