@@ -2,7 +2,9 @@
 // shared by the object, device-context, metafile and clipboard units.
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -114,7 +116,42 @@ struct Dc : Object {
 std::mutex& RegistryLock();
 HGDIOBJ Register(Object* object);       // null when the table is full
 void Unregister(Object* object);        // frees the handle, not the object
-Object* Lookup(const void* handle);      // null for null, stale and foreign handles
+
+// A handle is (generation << IndexBits) | index. Slots live in chunks that
+// never move, so a lookup reads two atomics and takes no lock.
+namespace registry {
+constexpr unsigned IndexBits = 20;
+constexpr uintptr_t IndexMask = (uintptr_t(1) << IndexBits) - 1;
+constexpr unsigned ChunkBits = 10;
+constexpr std::size_t ChunkSize = std::size_t(1) << ChunkBits;
+constexpr std::size_t ChunkCount = (std::size_t(1) << IndexBits) / ChunkSize;
+
+struct Slot {
+    std::atomic<uintptr_t> handle{0};
+    std::atomic<Object*> object{nullptr};
+    uintptr_t generation = 0; // guarded by the registry lock
+};
+
+extern std::array<std::atomic<Slot*>, ChunkCount> chunks;
+
+inline Slot* SlotAt(uintptr_t index)
+{
+    Slot* chunk = chunks[index >> ChunkBits].load(std::memory_order_acquire);
+    return chunk ? &chunk[index & (ChunkSize - 1)] : nullptr;
+}
+} // namespace registry
+
+// The object a handle names: null for null, stale and foreign handles.
+inline Object* Lookup(const void* handle)
+{
+    using namespace registry;
+    const uintptr_t h = reinterpret_cast<uintptr_t>(handle);
+    const uintptr_t index = h & IndexMask;
+    if (index == 0 || (h >> IndexBits) - 1 >= 2047) return nullptr; // generations run 1 .. 2047
+    const Slot* slot = SlotAt(index);
+    if (!slot || slot->handle.load(std::memory_order_acquire) != h) return nullptr;
+    return slot->object.load(std::memory_order_acquire);
+}
 template <class T> T* LookupAs(const void* handle, Kind kind)
 {
     Object* o = Lookup(handle);

@@ -9,24 +9,13 @@
 #include "platform/metafile.h"
 
 namespace lumtar::platform {
-namespace {
-
-// A handle is (generation << IndexBits) | index. Slots live in chunks that
-// never move, so a lookup reads two atomics and takes no lock.
-constexpr unsigned IndexBits = 20;
-constexpr uintptr_t IndexMask = (uintptr_t(1) << IndexBits) - 1;
-constexpr unsigned ChunkBits = 10;
-constexpr std::size_t ChunkSize = std::size_t(1) << ChunkBits;
-constexpr std::size_t ChunkCount = (std::size_t(1) << IndexBits) / ChunkSize;
-
-struct Slot {
-    std::atomic<uintptr_t> handle{0};
-    std::atomic<Object*> object{nullptr};
-    uintptr_t generation = 0; // guarded by the registry lock
-};
 
 // Constant-initialised, so that a lookup passes no guard of a static.
-constinit std::array<std::atomic<Slot*>, ChunkCount> chunks{};
+constinit std::array<std::atomic<registry::Slot*>, registry::ChunkCount> registry::chunks{};
+
+namespace {
+
+using namespace registry;
 
 struct Registry {
     std::mutex lock;
@@ -36,15 +25,10 @@ struct Registry {
 
 Registry& Reg()
 {
-    static Registry* registry = new Registry; // lives as long as the process
-    return *registry;
+    static Registry* instance = new Registry; // lives as long as the process
+    return *instance;
 }
 
-[[gnu::always_inline]] inline Slot* SlotAt(uintptr_t index)
-{
-    Slot* chunk = chunks[index >> ChunkBits].load(std::memory_order_acquire);
-    return chunk ? &chunk[index & (ChunkSize - 1)] : nullptr;
-}
 
 // --- Stock objects, with the logical values GDI records for them ---
 
@@ -198,16 +182,6 @@ void Unregister(Object* object)
     slot->handle.store(0, std::memory_order_release);
     slot->object.store(nullptr, std::memory_order_release);
     r.freeIndices.push_back(static_cast<uint32_t>(index));
-}
-
-Object* Lookup(const void* handle)
-{
-    const uintptr_t h = reinterpret_cast<uintptr_t>(handle);
-    const uintptr_t index = h & IndexMask;
-    if (!h || index == 0 || (h >> IndexBits) == 0 || (h >> IndexBits) > 2047) return nullptr;
-    Slot* slot = SlotAt(index);
-    if (!slot || slot->handle.load(std::memory_order_acquire) != h) return nullptr;
-    return slot->object.load(std::memory_order_acquire);
 }
 
 Object* ReleaseSelection(Object* object)
