@@ -21,7 +21,7 @@ std::unique_lock<ShortLock> LockPainter(const Bitmap& bitmap)
 {
     HDC owner;
     {
-        std::lock_guard<std::mutex> guard(RegistryLock());
+        std::lock_guard<ShortLock> guard(RegistryLock());
         owner = bitmap.selectedIn;
     }
     Dc* dc = owner ? LookupAs<Dc>(owner, Kind::Dc) : nullptr;

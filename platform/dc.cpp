@@ -91,7 +91,7 @@ HGDIOBJ MemorySelectObject(Dc& dc, Object* object)
     if (*slot == handle) return handle;
     Object* dead = nullptr;
     {
-        std::lock_guard<std::mutex> guard(RegistryLock());
+        std::lock_guard<ShortLock> guard(RegistryLock());
         if (object->kind == Kind::Bitmap && !object->stock) {
             auto* b = static_cast<Bitmap*>(object);
             if (b->selectedIn) return nullptr; // a bitmap lives in one DC at a time
@@ -232,7 +232,7 @@ try {
     int deadCount = 0;
     {
         std::lock_guard<ShortLock> dcGuard(dc->lock);
-        std::lock_guard<std::mutex> guard(RegistryLock());
+        std::lock_guard<ShortLock> guard(RegistryLock());
         if (dc->metafile) {
             for (int i = 0; i < dc->recorder.slotCount; ++i) {
                 const uintptr_t h = TableSlot(dc->recorder, i);

@@ -113,7 +113,7 @@ struct Dc : Object {
 };
 
 // --- Registry (objects.cpp) ---
-std::mutex& RegistryLock();
+ShortLock& RegistryLock();
 HGDIOBJ Register(Object* object);       // null when the table is full
 void Unregister(Object* object);        // frees the handle, not the object
 

@@ -6,11 +6,12 @@
 
 namespace lumtar::platform {
 
-// A lock around a few dozen instructions that one thread nearly always
-// takes alone (a DC's, which GDI calls on that DC come through one by one;
-// the memory blocks'): taken by one atomic exchange and given back by a
-// plain store, so a free lock costs one atomic operation. A thread that
-// finds it taken spins a little, then yields until it is free.
+// A lock around a few dozen instructions that is nearly always free: a DC's
+// (GDI calls on a DC come through one by one), the object registry's and
+// the memory blocks' (held for an update of a table). Taken by one atomic
+// exchange and given back by a plain store, so a free lock costs one atomic
+// operation; a thread that finds it taken spins a little, then yields until
+// it is free.
 struct ShortLock {
     std::atomic<bool> taken{false};
     void lock()

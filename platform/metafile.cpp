@@ -197,7 +197,7 @@ HGDIOBJ MetaSelectObject(Dc& dc, Object* o)
         RecordCreate(dc, *o);
         index = AddSlot(rec, o->handle);
         if (!o->stock) {
-            std::lock_guard<std::mutex> guard(RegistryLock());
+            std::lock_guard<ShortLock> guard(RegistryLock());
             try {
                 o->recordedIn.push_back(static_cast<HDC>(HandleOf(&dc)));
             } catch (...) {

@@ -18,7 +18,7 @@ namespace {
 using namespace registry;
 
 struct Registry {
-    std::mutex lock;
+    ShortLock lock;
     std::vector<uint32_t> freeIndices;
     uint32_t nextIndex = 1; // index 0 is never used, so no handle is small
 };
@@ -132,12 +132,12 @@ template <class T> HGDIOBJ RegisterNew(T* object)
 
 } // namespace
 
-std::mutex& RegistryLock() { return Reg().lock; }
+ShortLock& RegistryLock() { return Reg().lock; }
 
 HGDIOBJ Register(Object* object)
 {
     Registry& r = Reg();
-    std::lock_guard<std::mutex> guard(r.lock);
+    std::lock_guard<ShortLock> guard(r.lock);
     uint32_t index;
     if (!r.freeIndices.empty()) {
         index = r.freeIndices.back();
@@ -175,7 +175,7 @@ HGDIOBJ Register(Object* object)
 void Unregister(Object* object)
 {
     Registry& r = Reg();
-    std::lock_guard<std::mutex> guard(r.lock);
+    std::lock_guard<ShortLock> guard(r.lock);
     const uintptr_t index = object->handle & IndexMask;
     Slot* slot = SlotAt(index);
     if (!slot || slot->handle.load(std::memory_order_relaxed) != object->handle) return;
@@ -254,12 +254,12 @@ try {
     if (o->stock) return TRUE;
     std::vector<HDC> recordedIn;
     {
-        std::lock_guard<std::mutex> guard(RegistryLock());
+        std::lock_guard<ShortLock> guard(RegistryLock());
         recordedIn.swap(o->recordedIn);
     }
     for (HDC dc : recordedIn) MetaForgetObject(dc, o->handle);
     {
-        std::lock_guard<std::mutex> guard(RegistryLock());
+        std::lock_guard<ShortLock> guard(RegistryLock());
         if (o->selections > 0) {
             o->deletePending = true; // freed when its last DC lets it go
             return TRUE;
