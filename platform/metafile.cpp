@@ -98,10 +98,13 @@ template <class... Ints> [[gnu::noinline]] BOOL GrownParams(Dc& dc, uint16_t fun
     return Params(dc, function, params...);
 }
 
-int FindSlot(Recorder& rec, uintptr_t handle)
+int FindSlot(const Recorder& rec, uintptr_t handle)
 {
-    for (int i = 0; i < rec.slotCount; ++i)
-        if (TableSlot(rec, i) == handle) return i;
+    const int fixed = std::min(rec.slotCount, Recorder::FixedSlots);
+    for (int i = 0; i < fixed; ++i)
+        if (rec.fixedSlots[i] == handle) return i;
+    for (int i = fixed; i < rec.slotCount; ++i)
+        if (rec.moreSlots[i - Recorder::FixedSlots] == handle) return i;
     return -1;
 }
 
@@ -243,16 +246,16 @@ BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count)
     Word(p + 4, static_cast<uint32_t>(count));
     Word(p + 6, 0);
     if (count % 2) p[8 + count] = 0;
-    if (count) std::memcpy(p + 8, chars, count);
+    if (count > 2)
+        std::memcpy(p + 8, chars, count);
+    else if (count) // the frame's digits, one or two at a time
+        Word(p + 8, static_cast<uint8_t>(chars[0]) | (count == 2 ? static_cast<uint8_t>(chars[1]) << 8 : 0));
     return TRUE;
 }
 
 void KeepMetafileBytes(std::vector<uint8_t>& bytes)
 {
-    if (bytes.capacity() <= SpareMaxBytes && bytes.capacity() > spareBytes.capacity()) {
-        bytes.clear();
-        bytes.swap(spareBytes);
-    }
+    if (bytes.capacity() <= SpareMaxBytes && bytes.capacity() > spareBytes.capacity()) bytes.swap(spareBytes);
 }
 
 } // namespace lumtar::platform
