@@ -135,6 +135,7 @@ void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& gl
         // The rows that land on the raster, then one word per row.
         const int first = static_cast<int>(std::clamp<long long>(-y, 0, glyph.rows));
         const int last = static_cast<int>(std::clamp<long long>(raster.height - y, 0, glyph.rows));
+        if (first >= last) return; // above or below the raster: no row to point at
         const size_t stride = static_cast<size_t>(raster.stride);
         uint8_t* at = raster.bits.data() + static_cast<size_t>(y + first) * stride + base;
         const uint64_t* words = glyph.rowWords.data(); // each row's pixels from the most significant bit down
