@@ -6,9 +6,9 @@
 
 namespace lumtar::platform {
 
-// A lock around a few dozen instructions that is nearly always free: a DC's
-// (GDI calls on a DC come through one by one), the object registry's and
-// the memory blocks' (held for an update of a table). Taken by one atomic
+// A lock that is nearly always free: a DC's (GDI calls on a DC come through
+// one by one; it is held for the whole call, painting included), the object
+// registry's and the memory blocks' (held for an update of a table). Taken by one atomic
 // exchange and given back by a plain store, so a free lock costs one atomic
 // operation; a thread that finds it taken spins a little, then yields until
 // it is free.
