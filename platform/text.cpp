@@ -103,24 +103,12 @@ void SettleUnder(Raster& raster, const Turn& turn, double y, const LineBox& box)
     RasterSettleRows(raster, clip(std::floor(top)), clip(std::ceil(bottom)));
 }
 
-void FillBox(Raster& raster, const Turn& turn, double x, double y, const LineBox& box, bool white)
-{
-    if (box.u0 >= box.u1 || box.v0 >= box.v1) return;
-    SettleUnder(raster, turn, y, box);
-    if (turn.quarter) { // the turned box is a device rectangle
-        DeviceBox device = DeviceBoxOf(raster, turn, x, y, box);
-        if (!device.empty()) RasterFillSettled(raster, device.left, device.top, device.right, device.bottom, white);
-        return;
-    }
-    ForEachPixel(raster, turn, x, y, box, [&](int px, int py, long long, long long) { RasterSetPixelSettled(raster, px, py, white); });
-}
-
 // Upright: glyph row r lands on device row y + r, its bytes shifted into the
 // raster's bytes; a byte that reaches past either edge goes pixel by pixel.
 // `cellByte` is the first byte of the word in which the background cell was
 // just filled, or -1: a glyph that fits that word is written through it, so
 // that reading the word back waits on no store of another width.
-void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& glyph, bool white, long long cellByte = -1)
+void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& glyph, bool white, long long cellByte)
 {
     const uint8_t lastMask = static_cast<uint8_t>(0xFF00u >> (((glyph.width - 1) % 8) + 1));
     // A glyph up to 56 pixels wide that lies within the raster's width: each
@@ -179,15 +167,12 @@ void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& gl
     }
 }
 
-// A quarter turn maps line pixels one to one onto device pixels: the line
-// pixel (column, row) of the glyph at (u, v) is the one whose centre the
-// device pixel's centre falls on, so integer steps replace the sampling.
+// A quarter turn maps line pixels one to one onto device pixels (upright
+// lines go through TextUpright): the line pixel (column, row) of the glyph at
+// (u, v) is the one whose centre the device pixel's centre falls on, so
+// integer steps replace the sampling.
 void PaintGlyphQuarter(Raster& raster, const Turn& turn, int x, int y, const Glyph& glyph, long long u, long long v, bool white)
 {
-    if (turn.upright()) {
-        PaintGlyphUpright(raster, x + u, y + v, glyph, white);
-        return;
-    }
     // Only the rows and columns that land on the raster are visited: a glyph
     // of a huge font over a small bitmap costs what it covers, not its size.
     // Each branch below maps row to px (or py) and column to the other by a
@@ -253,8 +238,9 @@ void TextUpright(Raster& raster, const TextStyle& style, long long x, long long 
 {
     auto clipRow = [&](long long row) { return static_cast<int>(std::clamp<long long>(row, 0, raster.height)); };
     auto clipColumn = [&](long long column) { return static_cast<int>(std::clamp<long long>(column, 0, raster.width)); };
+    const bool cell = style.opaque && line.width > 0 && line.ascent + line.descent > 0;
     long long top = LLONG_MAX, bottom = LLONG_MIN;
-    if (style.opaque && line.width > 0 && line.ascent + line.descent > 0) {
+    if (cell) {
         top = y - line.ascent;
         bottom = y + line.descent;
     }
@@ -268,7 +254,7 @@ void TextUpright(Raster& raster, const TextStyle& style, long long x, long long 
     if (!raster.held.empty()) RasterSettleRows(raster, clipRow(top), clipRow(bottom));
 
     long long cellByte = -1;
-    if (style.opaque && line.width > 0 && line.ascent + line.descent > 0) {
+    if (cell) {
         const int left = clipColumn(x), right = clipColumn(x + line.width);
         const int cellTop = clipRow(y - line.ascent), cellBottom = clipRow(y + line.descent);
         if (left < right && cellTop < cellBottom) {
@@ -320,8 +306,6 @@ void RasterText(Raster& raster, const TextStyle& style, int x, int y, const char
 
     // GDI fills the background cell behind upright text only: a turned line
     // is drawn without one, so it never erases bars that it crosses.
-    if (style.opaque && turn.upright())
-        FillBox(raster, turn, x, y, LineBox{left, baseline - line.ascent, left + line.width, baseline + line.descent}, style.backgroundWhite);
 
     double pen = left;
     for (int i = 0; i < count; ++i) {
