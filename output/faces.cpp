@@ -1,10 +1,9 @@
 // The faces of the vector formats: a recorded font name matched by fontconfig
 // (Courier New is Liberation Mono here), its Windows metrics and advances read
-// once by FreeType, and a cairo face for PDF and EPS. Text is then placed as
+// once by FreeType, and its file for the PDF to embed. Text is then placed as
 // the raster places it: a positive height is GDI's cell (ascent + descent of
 // the OS/2 Windows metrics), a negative one the em; left, centre or right of
 // the advance width; top, baseline or bottom of the cell.
-#include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -101,27 +100,20 @@ std::shared_ptr<Face> Open(Faces& faces, const std::string& family, bool bold, b
         if (FcPatternGetString(match, FC_POSTSCRIPT_NAME, 0, &name) == FcResultMatch && name)
             face->postscript = reinterpret_cast<const char*>(name);
         if (FT_New_Face(faces.library, reinterpret_cast<const char*>(file), index, &ft) != 0) ft = nullptr;
+        face->file = reinterpret_cast<const char*>(file);
+        face->index = index;
     }
     if (ft) {
         ReadMetrics(ft, *face);
         FT_Done_Face(ft);
         face->bold = weight >= FC_WEIGHT_DEMIBOLD;
         face->italic = slant != FC_SLANT_ROMAN;
-        // Bold and slant the file lacks are made up, as the raster makes bold up.
-        if (bold && !face->bold) FcPatternAddBool(match, FC_EMBOLDEN, FcTrue);
-        face->cairo = cairo_ft_font_face_create_for_pattern(match);
     }
     FcPatternDestroy(match);
-    if (!ft || !face->cairo || cairo_font_face_status(face->cairo) != CAIRO_STATUS_SUCCESS) return nullptr;
-    return face;
+    return ft ? face : nullptr;
 }
 
 } // namespace
-
-Face::~Face()
-{
-    if (cairo) cairo_font_face_destroy(cairo);
-}
 
 std::string Utf8Of(const std::string& cp1252) { return platform::Utf8Of(cp1252.data(), cp1252.size()); }
 

@@ -14,8 +14,6 @@
 #include "lumtar32.h"
 #include "lumtar32_gdi.h"
 
-typedef struct _cairo_font_face cairo_font_face_t;
-
 namespace lumtar {
 
 using Bytes = std::vector<uint8_t>;
@@ -76,8 +74,8 @@ struct Face {
     uint16_t advance[256] = {};     // font units
     bool bold = false;
     bool italic = false;
-    cairo_font_face_t* cairo = nullptr; // held for the face's lifetime
-    ~Face();
+    std::string file; // the face's file and its index in it, for embedding
+    int index = 0;
 };
 
 // Null when no face can be had.

@@ -11,7 +11,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libfreetype-dev libfontconfig-dev fonts-liberation
-  libcli11-dev libpng-dev libcairo2-dev help2man
+  libcli11-dev libpng-dev libharfbuzz-dev libtiff-dev help2man
   zbar-tools imagemagick
 )
 foreign=()

@@ -21,6 +21,7 @@
 
 #include "lumtar32_formats.h"
 #include "lumtar32_gdi.h"
+#include "output/pdf_document.h"
 #include "support/shell.h"
 
 namespace fs = std::filesystem;
@@ -275,6 +276,47 @@ TEST(Vector, PhysicalSizeIsTheRequested)
         WriteAll(Dir() + "/wide.svg", wide);
         Shell("rsvg-convert -d 30 -p 30 '" + Dir() + "/wide.svg' -o '" + Dir() + "/wide.png'");
         EXPECT_EQ(Output("zbarimg -q --nodbus '" + Dir() + "/wide.png' 2>/dev/null"), s.zbar);
+    }
+}
+
+// Many pages of placed drawings, text and outlines, the face embedded once
+// (or named as a standard font); every drawing decodes.
+TEST(Pdf, DocumentOfManyPages)
+{
+    if (!HaveProgram("pdffonts") || !HaveProgram("zbarimg")) GTEST_SKIP() << "poppler-utils or zbarimg missing";
+    Bytes bits;
+    const std::string text = Samples[1].text;
+    auto draw = [](HDC dc, const RECT* rect, const void* t) {
+        return Bar2Hdc(dc, static_cast<const std::string*>(t)->c_str(), rect, BarFontDefault, BarTypEan13);
+    };
+    ASSERT_EQ(lumtar::RecordedBits(5000, 2000, 1, draw, &text, bits), BarOk);
+    lumtar::Scene scene;
+    ASSERT_TRUE(lumtar::SceneOf(bits.data(), bits.size(), 5000, 2000, scene));
+    for (const bool embed : {true, false}) {
+        lumtar::PdfDocument document;
+        document.options.embed = embed;
+        lumtar::Mark label;
+        label.chars = "Label \xC4 (1)";
+        label.font.face = "Courier New";
+        label.font.height = -10;
+        for (int page = 0; page < 2; ++page) {
+            lumtar::PdfAddPage(document, 595, 842);
+            for (int row = 0; row < 3; ++row) {
+                ASSERT_TRUE(lumtar::PdfPlaceScene(document, scene, 40, 40 + 200 * row, 283, 113));
+                ASSERT_TRUE(lumtar::PdfPlaceText(document, label, 40, 180 + 200 * row));
+                ASSERT_TRUE(lumtar::PdfPlaceRectangle(document, 30, 30 + 200 * row, 303, 170, 0, 0.5));
+            }
+        }
+        Bytes pdf;
+        ASSERT_EQ(lumtar::PdfFinish(document, pdf), BarOk);
+        const std::string path = Dir() + "/document.pdf";
+        WriteAll(path, pdf);
+        const std::string fonts = Shell("pdffonts '" + path + "'");
+        EXPECT_NE(fonts.find(embed ? "LiberationMono " : "Courier "), std::string::npos) << fonts;
+        EXPECT_EQ(std::count(fonts.begin(), fonts.end(), '\n'), 3) << fonts; // two header lines, one face
+        Shell("pdftoppm -r 150 -gray -png '" + path + "' '" + Dir() + "/document'");
+        for (const char* page : {"1", "2"})
+            EXPECT_EQ(Output("zbarimg -q --nodbus '" + Dir() + "/document-" + page + ".png' 2>/dev/null"), Samples[1].zbar);
     }
 }
 

@@ -8,14 +8,12 @@
 // runs in a child process of its own, forked from one prepared state, so
 // that every N sees the same allocations and a crash fails that N alone.
 //
-// The allocations of fontconfig, FreeType, cairo (with pixman) and zlib are
+// The allocations of fontconfig, FreeType and zlib are
 // never refused, nor those the C library makes for them (strdup, tzset).
 // fontconfig 2.14's FcConfigSubstitute follows the null pointers (in
 // FcStrListDone, FcLangSetAdd); FreeType 2.12's TrueType driver writes
 // through the null execution context that TT_New_Context returns when it
-// fails; cairo keeps process-wide caches and falls back on its own (a PDF
-// with uncompressed streams when deflateInit has no memory: valid, but other
-// bytes). The parent asks fontconfig for the faces before the children
+// fails. The parent asks fontconfig for the faces before the children
 // start; it is asked once per face name and its answer kept. A refusal that
 // is absorbed may leave the call succeeding; it must then write exactly the
 // undisturbed file.
@@ -67,7 +65,7 @@ UNCHECKED bool Refused(void* caller)
     if (!armed) return false;
     Dl_info in;
     if (dladdr(caller, &in) && in.dli_fname)
-        for (const char* library : {"/libc.so", "/libfreetype.so", "/libfontconfig.so", "/libcairo.so", "/libpixman-1.so", "/libz.so"})
+        for (const char* library : {"/libc.so", "/libfreetype.so", "/libfontconfig.so", "/libz.so"})
             if (std::strstr(in.dli_fname, library)) return false;
     if (++seen != refuse) return false;
     if (__sanitizer_print_stack_trace && std::getenv("LUMTAR_OOM_STACK")) __sanitizer_print_stack_trace();

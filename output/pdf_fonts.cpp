@@ -1,0 +1,132 @@
+// The face programs a PDF embeds: the face's file cut down by HarfBuzz's
+// subsetter to the characters shown (without hinting, which no PDF viewer
+// needs at these sizes), deflated, with the numbers of its descriptor. A
+// subset is made once per face and set of characters and then shared: a run
+// of EAN-13s shows the same ten digits in the same face.
+#include <hb-subset.h>
+#include <hb.h>
+#include <zlib.h>
+
+#include <cmath>
+#include <map>
+#include <mutex>
+
+#include "output/pdf_document.h"
+#include "platform/font.h"
+
+namespace lumtar {
+namespace {
+
+constexpr size_t MaxPrograms = 64;
+
+struct Programs {
+    std::mutex mutex;
+    std::map<std::string, std::shared_ptr<const FontProgram>> made;
+};
+
+Programs& ThePrograms()
+{
+    static Programs programs;
+    return programs;
+}
+
+int BigShort(const uint8_t* at) { return static_cast<int16_t>(at[0] << 8 | at[1]); }
+
+// The bounding box from 'head', the capital height from 'OS/2' (version 2
+// and up), both scaled to 1000 an em.
+void ReadDescriptor(hb_face_t* face, const Face& metrics, FontProgram& program)
+{
+    const double scale = 1000.0 / metrics.unitsPerEm;
+    unsigned length = 0;
+    hb_blob_t* head = hb_face_reference_table(face, HB_TAG('h', 'e', 'a', 'd'));
+    const auto* h = reinterpret_cast<const uint8_t*>(hb_blob_get_data(head, &length));
+    if (h && length >= 44)
+        for (int i = 0; i < 4; ++i) program.bbox[i] = static_cast<int>(std::lround(BigShort(h + 36 + 2 * i) * scale));
+    hb_blob_destroy(head);
+    program.capHeight = static_cast<int>(std::lround(metrics.ascent * scale));
+    hb_blob_t* os2 = hb_face_reference_table(face, HB_TAG('O', 'S', '/', '2'));
+    const auto* o = reinterpret_cast<const uint8_t*>(hb_blob_get_data(os2, &length));
+    if (o && length >= 90 && (o[0] << 8 | o[1]) >= 2 && BigShort(o + 88) > 0)
+        program.capHeight = static_cast<int>(std::lround(BigShort(o + 88) * scale));
+    hb_blob_destroy(os2);
+}
+
+// Six capitals from the characters' set, so that two subsets of one face differ by name.
+std::string TagOf(const std::array<bool, 256>& used, const std::string& file)
+{
+    uint32_t hash = 2166136261u;
+    auto mix = [&](uint8_t byte) { hash = (hash ^ byte) * 16777619u; };
+    for (const char c : file) mix(static_cast<uint8_t>(c));
+    for (size_t c = 0; c < used.size(); ++c)
+        if (used[c]) mix(static_cast<uint8_t>(c));
+    std::string tag(6, 'A');
+    for (char& c : tag) {
+        c = static_cast<char>('A' + hash % 26);
+        hash /= 26;
+    }
+    return tag;
+}
+
+bool Deflate(const char* data, unsigned length, Bytes& out)
+{
+    uLongf size = compressBound(length);
+    out.resize(size);
+    if (compress2(out.data(), &size, reinterpret_cast<const Bytef*>(data), length, Z_BEST_COMPRESSION) != Z_OK) return false;
+    out.resize(size);
+    return true;
+}
+
+std::shared_ptr<FontProgram> Subset(const Face& metrics, const std::array<bool, 256>& used)
+{
+    hb_blob_t* file = hb_blob_create_from_file_or_fail(metrics.file.c_str());
+    if (!file) return nullptr;
+    hb_face_t* face = hb_face_create(file, static_cast<unsigned>(metrics.index));
+    hb_blob_destroy(file);
+    hb_subset_input_t* input = hb_subset_input_create_or_fail();
+    std::shared_ptr<FontProgram> program;
+    if (input) {
+        hb_set_t* unicodes = hb_subset_input_unicode_set(input);
+        for (size_t c = 0; c < used.size(); ++c)
+            if (used[c]) hb_set_add(unicodes, platform::UnicodeOf(static_cast<unsigned char>(c)));
+        hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING);
+        if (hb_face_t* subset = hb_subset_or_fail(face, input)) {
+            hb_blob_t* bytes = hb_face_reference_blob(subset);
+            unsigned length = 0;
+            const char* data = hb_blob_get_data(bytes, &length);
+            program = std::make_shared<FontProgram>();
+            program->length = length;
+            if (!data || length == 0 || !Deflate(data, length, program->deflated)) program = nullptr;
+            hb_blob_destroy(bytes);
+            hb_face_destroy(subset);
+        }
+        hb_subset_input_destroy(input);
+    }
+    if (program) {
+        ReadDescriptor(face, metrics, *program);
+        program->tag = TagOf(used, metrics.file);
+    }
+    hb_face_destroy(face);
+    return program;
+}
+
+} // namespace
+
+std::shared_ptr<const FontProgram> FontProgramOf(const Face& face, const std::array<bool, 256>& used)
+{
+    if (face.file.empty()) return nullptr;
+    std::string key = face.file + '|' + std::to_string(face.index) + '|';
+    for (const bool u : used) key.push_back(u ? '1' : '0');
+    Programs& programs = ThePrograms();
+    {
+        std::lock_guard<std::mutex> lock(programs.mutex);
+        const auto known = programs.made.find(key);
+        if (known != programs.made.end()) return known->second;
+    }
+    std::shared_ptr<const FontProgram> program = Subset(face, used); // outside the lock: it takes a while
+    if (!program) return nullptr;
+    std::lock_guard<std::mutex> lock(programs.mutex);
+    if (programs.made.size() >= MaxPrograms) programs.made.clear();
+    return programs.made.emplace(key, program).first->second;
+}
+
+} // namespace lumtar
