@@ -11,8 +11,9 @@ install(FILES include/lumtar32.h include/lumtar32_gdi.h include/lumtar32_formats
 
 if(WIN32)
   install(TARGETS lumtar32 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
-  # The import library made from the export list, and the list itself.
-  install(FILES ${PROJECT_BINARY_DIR}/lumtar32.lib api/lumtar32.def
+  # The import library made from the export list, and the list itself (for
+  # x64 without the decorations).
+  install(FILES ${PROJECT_BINARY_DIR}/lumtar32.lib ${LUMTAR_DEF_FILE}
           DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
   return()
 endif()

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The library as its users get it. Installs build/native and build/windows
-# (both built already, as scripts/test.sh leaves them) into prefixes of their
-# own and builds the README's example against them: natively once through
-# pkg-config and once through find_package, for Windows with mingw-w64 and its
-# import library, run under Wine. Each program writes an EAN-13 as a BMP that
+# The library as its users get it. Installs build/native, build/windows and
+# build/windows64 (built already, as scripts/test.sh leaves them) into prefixes
+# of their own and builds the README's example against them: natively once
+# through pkg-config and once through find_package, for 32-bit and x64 Windows
+# with mingw-w64 and the import library, run under Wine. Each program writes an EAN-13 as a BMP that
 # zbarimg must read back. Then `cpack -G DEB` must make the three packages at
 # the project's version, each holding what it is for.
 set -euo pipefail
@@ -43,17 +43,27 @@ cmake --build "$work/by-find-package" >/dev/null
 "$work/by-find-package/example" "$work/find-package.bmp"
 decodes "$work/find-package.bmp"
 
-# Windows: the installed headers and import library, the DLL beside the program.
-windows=$work/windows
-for component in runtime development; do
-  cmake --install build/windows --prefix "$windows" --component $component >/dev/null
-done
-mkdir "$work/wine"
-i686-w64-mingw32-gcc -Wall -Wextra -Werror -static-libgcc -I"$windows/include" -o "$work/wine/example.exe" \
-  "$example" "$windows/lib/lumtar32.lib"
-cp "$windows/bin/lumtar32.dll" "$work/wine/"
-(cd "$work/wine" && WINEPREFIX=$root/build/windows/wineprefix wine example.exe windows.bmp)
-decodes "$work/wine/windows.bmp"
+# Windows, once per bitness: the installed headers and import library, the
+# DLL beside the program, run under that bitness's Wine loader. The 32-bit
+# program is built everywhere but run only where 32-bit programs run.
+. scripts/wine32.sh
+windows() { # build tree, compiler, Wine loader, bits
+  local prefix=$work/$1 run=$work/$1-run
+  for component in runtime development; do
+    cmake --install "build/$1" --prefix "$prefix" --component $component >/dev/null
+  done
+  mkdir "$run"
+  "$2" -Wall -Wextra -Werror -static-libgcc -I"$prefix/include" -o "$run/example.exe" "$example" "$prefix/lib/lumtar32.lib"
+  cp "$prefix/bin/lumtar32.dll" "$run/"
+  if [ "$4" = 32 ] && [ -n "$LUMTAR_NO32" ]; then
+    echo "consumers: $1/example.exe (32-bit) built, not run: $LUMTAR_NO32" >&2
+    return
+  fi
+  (cd "$run" && WINEPREFIX=$root/build/$1/wineprefix "$3" example.exe "$1.bmp")
+  decodes "$run/$1.bmp"
+}
+windows windows i686-w64-mingw32-gcc wine 32
+windows windows64 x86_64-w64-mingw32-gcc /usr/lib/wine/wine64 64
 
 # Debian packages: package, then the paths each must hold.
 version=$(sed -n 's/^project(lumtar32 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

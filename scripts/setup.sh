@@ -3,9 +3,10 @@
 # every package is already there.
 #   scripts/setup.sh        the native library, the lumtar tool and the demo
 #   scripts/setup.sh test   also everything the tests and benchmarks use: the
-#                           mingw-w64 cross compiler and Wine, GoogleTest,
-#                           clang for the fuzzers, the peers and decoders, the
-#                           independent renderers and the binding languages
+#                           mingw-w64 cross compilers and Wine for 32-bit and
+#                           x64, GoogleTest, clang for the fuzzers, the peers
+#                           and decoders, the independent renderers and the
+#                           binding languages
 set -euo pipefail
 
 packages=(
@@ -17,7 +18,7 @@ packages=(
 foreign=()
 if [ "${1:-}" = test ]; then
   packages+=(
-    g++-mingw-w64-i686-posix wine
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64
     googletest libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     zint libzint-dev zxing-cpp-tools libwmf-bin
