@@ -32,10 +32,13 @@
  *     of the bars' area (with the text) in micrometres, 0 for the symbology's
  *     usual height.
  *
- * Limits (BarErrStyle beyond them): module 10 to 100000 micrometres, barHeight
- * up to 10 m, a picture of at most 1000000 pixels a side (raster) or 32767
- * hundredths of a millimetre a side (vector), dpi 1 to 1000000, padding up to
- * 1 m, textSize up to 1 m, bar width reduction below one module.
+ * Limits (BarErrStyle beyond them): a box of at most 1000000 pixels or
+ * hundredths of a millimetre a side; a laid-out picture (anything but the box
+ * and the text, colours and weights of BarToFile) of at most 1000000 pixels a
+ * side (BMP, PNG) or 32767 hundredths of a millimetre (WMF, SVG, PDF, EPS: the
+ * metafile's coordinates); module 10 to 100000 micrometres, magnification 80
+ * to 200, barHeight up to 10 m, dpi 1 to 1000000, padding and textSize up to
+ * 1 m, bearerWidth up to 100 mm, a bar width reduction below one module.
  *
  * Results: BarOk, BarErrCode (the text fits none of the types), BarErrFile,
  * BarErrGdi (as BarToFile), BarErrStyle (the record asks what cannot be drawn;
@@ -134,7 +137,7 @@ typedef struct BarPrintInfo {
 #define BarProblemBox 3           /* width, height, physWidth, physHeight, dpi */
 #define BarProblemModule 4        /* module, magnification (or both given) */
 #define BarProblemHeight 5        /* barHeight */
-#define BarProblemTooLarge 6      /* the picture would exceed the limits, or is too small for the symbol */
+#define BarProblemTooLarge 6      /* the picture would exceed the limits above */
 #define BarProblemWeights 7       /* narrow, wide */
 #define BarProblemBwr 8           /* a module or more, or negative */
 #define BarProblemBearer 9        /* bearer, bearerWidth */
@@ -145,6 +148,7 @@ typedef struct BarPrintInfo {
 #define BarProblemAddOn 14        /* TEXT+NN after a type that takes no add-on */
 #define BarProblemPadding 15
 #define BarProblemFlags 16        /* quietZones, indicators: 0 or 1 */
+#define BarProblemTooSmall 17     /* the box is too short for the symbol, or its bars would be higher than it is long */
 
 /* Into a file: BarOk, BarErrCode, BarErrFile, BarErrGdi or BarErrStyle. info may be NULL. */
 LUMTAR_EXPORT int LUMTAR_CALL BarPrint(const char* path, int format, const char* text, const BarPrintStyle* style,

@@ -211,7 +211,8 @@ void PlanInBox(Plan& p, const Resolved& r, const Style& s, const Sizing& z, cons
         p.unit = along > 0 ? static_cast<int>(along / steps) : 0;
         p.bearer = BearerUnits(r, s, p.unit, perMm);
     }
-    if (p.unit < 1) p.problem = BarProblemTooLarge; // too small for the symbol
+    if (!z.raster && (w > VectorLargest || h > VectorLargest)) p.problem = BarProblemTooLarge;
+    else if (p.unit < 1) p.problem = BarProblemTooSmall;
 }
 
 // As large as the symbol needs at the X-dimension asked for.
@@ -267,7 +268,7 @@ Plan PlanPicture(const Resolved& r, const Style& s, const Sizing& z)
     const Mapper m{p.area, p.turned};
     const int across = m.Across() - (r.type == BarTypItf14 ? 2 * p.bearer + TextHeight(s, m.Across(), perMm) : 0);
     const long long box = (long long)span.box * p.unit;
-    if (!IsAddOn(r.type) && (box < across || (p.turned && box == across) || across < 1)) p.problem = BarProblemTooLarge;
+    if (!IsAddOn(r.type) && (box < across || (p.turned && box == across) || across < 1)) p.problem = BarProblemTooSmall;
     return p;
 }
 
