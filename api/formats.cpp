@@ -98,7 +98,8 @@ int LUMTAR_CALL BarMetaFileToMemory(HMETAFILE metafile, int format, int width, i
 {
     return lumtar::Guarded(BarErrGdi, [&] {
         if (needed) *needed = 0;
-        if (format != BarFmtWmf && format != BarFmtSvg && format != BarFmtPdf && format != BarFmtEps) return BarErrFile;
+        if (format != BarFmtWmf && format != BarFmtSvg && format != BarFmtPdf && format != BarFmtEps && format != BarFmtEmf)
+            return BarErrFile;
         if (!lumtar::VectorSizeFits(format, width, height)) return BarErrGdi;
         const UINT length = metafile ? GetMetaFileBitsEx(metafile, 0, nullptr) : 0;
         if (length == 0) return BarErrGdi;
@@ -114,7 +115,7 @@ int LUMTAR_CALL BarBitmapToMemory(HBITMAP bitmap, int format, int physWidth, int
 {
     return lumtar::Guarded(BarErrGdi, [&] {
         if (needed) *needed = 0;
-        if (format != BarFmtBmp && format != BarFmtPng) return BarErrFile;
+        if (format != BarFmtBmp && format != BarFmtPng && format != BarFmtTif) return BarErrFile;
         Bytes rows;
         int width = 0, height = 0;
         if (!lumtar::RowsOfBitmap(bitmap, rows, width, height)) return BarErrGdi;

@@ -1,5 +1,6 @@
-// PNG, SVG, EPS and PDF beside zint's files of the same EAN-13: PNG at zint's
-// scale-3 pixel size, the vector formats at 50 x 20 mm; each also into memory.
+// PNG, TIFF, SVG, EPS, EMF and PDF beside zint's files of the same EAN-13:
+// PNG and TIFF at zint's scale-3 pixel size, the vector formats at 50 x 20
+// mm; each also into memory.
 #include <benchmark/benchmark.h>
 #include <zint.h>
 
@@ -14,7 +15,7 @@ namespace {
 
 using bench::Ean13Text;
 
-bool Raster(int format) { return format == BarFmtPng || format == BarFmtBmp; }
+bool Raster(int format) { return format == BarFmtPng || format == BarFmtBmp || format == BarFmtTif; }
 
 int Width(int format) { return Raster(format) ? bench::BmpWidth : bench::WmfWidth; }
 int Height(int format) { return Raster(format) ? bench::BmpHeight : bench::WmfHeight; }
@@ -78,6 +79,12 @@ BENCHMARK_CAPTURE(Memory, svg, BarFmtSvg)->Name("formats/lumtar_BarToMemory_svg"
 BENCHMARK_CAPTURE(File, eps, BarFmtEps, "eps")->Name("formats/lumtar_BarToFile_eps");
 BENCHMARK_CAPTURE(Zint, eps, "eps")->Name("formats/zint_eps");
 BENCHMARK_CAPTURE(Memory, eps, BarFmtEps)->Name("formats/lumtar_BarToMemory_eps");
+BENCHMARK_CAPTURE(File, tif, BarFmtTif, "tif")->Name("formats/lumtar_BarToFile_tif");
+BENCHMARK_CAPTURE(Zint, tif, "tif")->Name("formats/zint_tif");
+BENCHMARK_CAPTURE(Memory, tif, BarFmtTif)->Name("formats/lumtar_BarToMemory_tif");
+BENCHMARK_CAPTURE(File, emf, BarFmtEmf, "emf")->Name("formats/lumtar_BarToFile_emf");
+BENCHMARK_CAPTURE(Zint, emf, "emf")->Name("formats/zint_emf");
+BENCHMARK_CAPTURE(Memory, emf, BarFmtEmf)->Name("formats/lumtar_BarToMemory_emf");
 BENCHMARK_CAPTURE(File, pdf, BarFmtPdf, "pdf")->Name("formats/lumtar_BarToFile_pdf");
 BENCHMARK_CAPTURE(Memory, pdf, BarFmtPdf)->Name("formats/lumtar_BarToMemory_pdf");
 

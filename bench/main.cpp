@@ -138,6 +138,8 @@ private:
             {"8 PNG 678x348: BarToFile vs zint", "formats/lumtar_BarToFile_png", "formats/zint_png", Goal::Faster, 10},
             {"8 SVG 50x20 mm: BarToFile vs zint", "formats/lumtar_BarToFile_svg", "formats/zint_svg", Goal::Faster, 1},
             {"8 EPS 50x20 mm: BarToFile vs zint", "formats/lumtar_BarToFile_eps", "formats/zint_eps", Goal::Faster, 1},
+            {"8 TIF 678x348: BarToFile vs zint", "formats/lumtar_BarToFile_tif", "formats/zint_tif", Goal::Faster, 1},
+            {"8 EMF 50x20 mm: BarToFile vs zint", "formats/lumtar_BarToFile_emf", "formats/zint_emf", Goal::Faster, 1},
             {"8 PDF 50x20 mm: BarToFile vs our EPS", "formats/lumtar_BarToFile_pdf", "formats/lumtar_BarToFile_eps",
              Goal::Within, 2},
         };

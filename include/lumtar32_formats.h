@@ -1,6 +1,6 @@
 /*
  * lumtar32_formats.h - pictures in the formats other programs open: PNG, SVG,
- * PDF and EPS beside WMF and BMP, into a file or into memory.
+ * PDF, EPS, TIFF and EMF beside WMF and BMP, into a file or into memory.
  *
  * liblumtar32.so only; lumtar32.dll exports just the functions of lumtar32.h.
  *
@@ -9,21 +9,22 @@
  * element weights of Bar2HdcEx (0 and 0 for the defaults).
  *
  * Sizes:
- *   raster formats (BMP, PNG): width x height pixels; physWidth x physHeight
+ *   raster formats (BMP, PNG, TIFF): width x height pixels; physWidth x physHeight
  *     the picture's physical size in hundredths of a millimetre, from which
  *     the resolution is stored (pixels x 100000 / physical size), as BarToBmp.
- *   vector formats (WMF, SVG, PDF, EPS): width x height in hundredths of a
- *     millimetre (2540 to the inch), as BarToWmf; physWidth and physHeight
- *     are not used. SVG, PDF and EPS are made from the metafile's records,
+ *   vector formats (WMF, SVG, PDF, EPS, EMF): width x height in hundredths of
+ *     a millimetre (2540 to the inch), as BarToWmf; physWidth and physHeight
+ *     are not used. SVG, PDF, EPS and EMF are made from the metafile's records,
  *     whose coordinates are 16 bits: a picture larger than 327 mm is recorded
  *     in coarser units (0.02 mm up to 655 mm, and so on), the WMF as it is.
  *
- * SVG, PDF and EPS have a white background, as the bitmap has, and their text
+ * SVG, PDF, EPS and EMF have a white background, as the bitmap has, and their text
  * is text: in the font's face (Courier New, found as Liberation Mono here),
  * placed where the metafile's TextOut places it. The PDF embeds the face (the
  * characters used); the SVG names it with Liberation Mono and monospace after
  * it, the EPS by its PostScript name with Courier where the printer lacks it.
- * PNG, SVG, PDF and EPS of the same drawing are the same bytes on every call
+ * The EMF names the recorded font and gives each character's advance. Every
+ * format of the same drawing is the same bytes on every call
  * (no dates inside).
  *
  * Results: BarOk, BarErrCode (the text fits none of the types: nothing is
@@ -55,6 +56,8 @@ extern "C" {
 #define BarFmtSvg 4 /* SVG: <rect> and <text> elements, width and height in mm */
 #define BarFmtPdf 5 /* PDF: one page of exactly the picture's size, text as text */
 #define BarFmtEps 6 /* Encapsulated PostScript, bounding box of the picture's size */
+#define BarFmtTif 7 /* TIFF: 1-bit CCITT Group 4 with the pixels of BarToBmp and their resolution */
+#define BarFmtEmf 8 /* enhanced metafile: frame of the picture's size, rectangles and text */
 
 /* Into a file. */
 LUMTAR_EXPORT int LUMTAR_CALL BarToFile(const char* path, int format, const char* text,
@@ -80,8 +83,8 @@ LUMTAR_EXPORT int LUMTAR_CALL BarToEps(const char* path, const char* text, const
 /*
  * From a drawing of the caller's own (several symbols on one surface, say):
  * a memory metafile recorded with a window of width x height hundredths of a
- * millimetre (as BarToWmf records it), into WMF, SVG, PDF or EPS; or a
- * monochrome bitmap into BMP or PNG, its resolution from physWidth x
+ * millimetre (as BarToWmf records it), into WMF, SVG, PDF, EPS or EMF; or a
+ * monochrome bitmap into BMP, PNG or TIFF, its resolution from physWidth x
  * physHeight hundredths of a millimetre. The handle stays the caller's.
  * Results and the memory convention as above; BarErrCode is not used.
  */

@@ -7,6 +7,7 @@
 #include "lumtar32_formats.h"
 #include "output/files.h"
 #include "output/formats.h"
+#include "output/press.h"
 
 namespace lumtar {
 
@@ -117,17 +118,19 @@ int PictureOfBits(int format, const Bytes& bits, int width, int height, Bytes& o
         std::memcpy(out.data() + PlaceableHeaderSize, bits.data(), bits.size());
         return BarOk;
     }
-    if (format != BarFmtSvg && format != BarFmtPdf && format != BarFmtEps) return BarErrFile;
+    if (format != BarFmtSvg && format != BarFmtPdf && format != BarFmtEps && format != BarFmtEmf) return BarErrFile;
     Scene scene;
     if (!SceneOf(bits.data(), bits.size(), width, height, scene) || scene.extX <= 0 || scene.extY <= 0) return BarErrGdi;
-    return format == BarFmtSvg ? SvgOfScene(scene, width, height, out)
+    return format == BarFmtSvg   ? SvgOfScene(scene, width, height, out)
            : format == BarFmtPdf ? PdfOfScene(scene, width, height, out)
+           : format == BarFmtEmf ? EmfOfScene(scene, width, height, out)
                                  : EpsOfScene(scene, width, height, out);
 }
 
 int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, Bytes& out)
 {
     if (format == BarFmtPng) return PngOfRows(rows.data(), width, height, physWidth, physHeight, out);
+    if (format == BarFmtTif) return TiffOfRows(rows.data(), width, height, physWidth, physHeight, Ink{}, out);
     if (format != BarFmtBmp) return BarErrFile;
     out.resize(BmpBitsOffset + rows.size());
     std::memset(out.data(), 0, BmpBitsOffset);
@@ -142,11 +145,11 @@ int PictureOf(int format, int width, int height, int physWidth, int physHeight, 
               const void* context, Bytes& out)
 {
     Bytes drawing;
-    if (format == BarFmtBmp || format == BarFmtPng) {
+    if (format == BarFmtBmp || format == BarFmtPng || format == BarFmtTif) {
         const int result = RasterRows(width, height, draw, context, drawing);
         return result == BarOk ? PictureOfRows(format, drawing, width, height, physWidth, physHeight, out) : result;
     }
-    if (format < BarFmtWmf || format > BarFmtEps) return BarErrFile;
+    if (format < BarFmtWmf || format > BarFmtEmf) return BarErrFile;
     if (!VectorSizeFits(format, width, height)) return BarErrGdi;
     const int result = RecordedBits(width, height, RecordingUnit(format, width, height), draw, context, drawing);
     return result == BarOk ? PictureOfBits(format, drawing, width, height, out) : result;

@@ -7,8 +7,10 @@
 
 #ifndef _WIN32
 #include <png.h>
+#include <tiffio.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -136,19 +138,57 @@ Image FromPng(const Bytes& bytes)
     return image;
 }
 
-TEST(Png, PixelsAndResolutionAreTheBitmaps)
+// Any TIFF libtiff reads, through its RGBA interface; the resolution in pixels per metre.
+Image FromTiff(const Bytes& bytes)
 {
-    for (const Sample& s : Samples) {
-        for (const bool turned : {false, true}) {
-            SCOPED_TRACE(std::string(s.text) + (turned ? " turned" : ""));
-            const int w = turned ? s.height : s.width, h = turned ? s.width : s.height;
-            const Image bmp = FromBmp(Memory(BarFmtBmp, s, w, h)), png = FromPng(Memory(BarFmtPng, s, w, h));
-            ASSERT_EQ(png.width, w);
-            ASSERT_EQ(png.height, h);
-            EXPECT_TRUE(png.white == bmp.white);
-            EXPECT_EQ(png.ppmX, bmp.ppmX);
-            EXPECT_EQ(png.ppmY, bmp.ppmY);
+    Image image;
+    const std::string path = Dir() + "/read.tif";
+    WriteAll(path, bytes);
+    TIFF* tiff = TIFFOpen(path.c_str(), "r");
+    if (!tiff) return image;
+    uint32_t w = 0, h = 0;
+    float x = 0, y = 0;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &h);
+    std::vector<uint32_t> rgba(size_t(w) * h);
+    if (TIFFReadRGBAImageOriented(tiff, w, h, rgba.data(), ORIENTATION_TOPLEFT, 0)) {
+        image.width = int(w);
+        image.height = int(h);
+        for (uint32_t p : rgba) image.white.push_back(TIFFGetG(p) >= 128);
+    }
+    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x) && TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y)) {
+        image.ppmX = png_uint_32(std::lround(x / 0.0254));
+        image.ppmY = png_uint_32(std::lround(y / 0.0254));
+    }
+    TIFFClose(tiff);
+    return image;
+}
+
+TEST(Raster, PixelsAndResolutionAreTheBitmaps)
+{
+    static const struct {
+        int format;
+        Image (*read)(const Bytes&);
+    } Readers[] = {{BarFmtPng, FromPng}, {BarFmtTif, FromTiff}};
+    for (const auto& r : Readers) {
+        for (const Sample& s : Samples) {
+            for (const bool turned : {false, true}) {
+                SCOPED_TRACE(std::to_string(r.format) + " " + s.text + (turned ? " turned" : ""));
+                const int w = turned ? s.height : s.width, h = turned ? s.width : s.height;
+                const Image bmp = FromBmp(Memory(BarFmtBmp, s, w, h)), other = r.read(Memory(r.format, s, w, h));
+                ASSERT_EQ(other.width, w);
+                ASSERT_EQ(other.height, h);
+                EXPECT_TRUE(other.white == bmp.white);
+                EXPECT_NEAR(other.ppmX, bmp.ppmX, 1); // a TIFF states dots per inch
+                EXPECT_NEAR(other.ppmY, bmp.ppmY, 1);
+            }
         }
+    }
+    if (HaveProgram("tiffinfo")) {
+        WriteAll(Dir() + "/info.tif", Memory(BarFmtTif, Samples[1], 600, 240));
+        const std::string info = Shell("tiffinfo '" + Dir() + "/info.tif' 2>&1");
+        for (const char* line : {"Compression Scheme: CCITT Group 4", "Bits/Sample: 1", "Resolution: 254, 254 pixels/inch"})
+            EXPECT_NE(info.find(line), std::string::npos) << info;
     }
 }
 
@@ -173,6 +213,15 @@ const Renderer Renderers[] = {
      [](const std::string& in, const std::string& out, const std::string& dpi) {
          return "gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=pnggray -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -r" +
                 dpi + " -o '" + out + ".png' '" + in + "'";
+     }},
+    // Wine's own GDI plays the EMF (tests/support/playemf.c, built for x86-64 Windows).
+    {BarFmtEmf, "/usr/lib/wine/wine64", "emf",
+     [](const std::string& in, const std::string& out, const std::string& dpi) {
+         const std::string player = Dir() + "/playemf.exe";
+         return "{ [ -f '" + player + "' ] || x86_64-w64-mingw32-gcc -O -o '" + player + "' '" LUMTAR_TEST_SOURCE_DIR
+                "/tests/support/playemf.c' -lgdi32; } && WINEPREFIX='" + Dir() + "/wineprefix' WINEDEBUG=-all "
+                "WINEDLLOVERRIDES='mscoree,mshtml=' DISPLAY= /usr/lib/wine/wine64 '" + player + "' 'Z:" + in + "' 'Z:" + out +
+                ".bmp' " + dpi + " >/dev/null && convert '" + out + ".bmp' '" + out + ".png'";
      }},
 };
 
@@ -263,6 +312,13 @@ TEST(Vector, PhysicalSizeIsTheRequested)
     EXPECT_NE(svgText.find("width=\"50mm\" height=\"20mm\" viewBox=\"0 0 5000 2000\""), std::string::npos);
     EXPECT_NE(pdfText.find("/MediaBox [ 0 0 141.732283 56.692913 ]"), std::string::npos); // 50 x 20 mm in points
     EXPECT_NE(epsText.find("%%HiResBoundingBox: 0 0 141.732283 56.692913"), std::string::npos);
+    const auto emf = Memory(BarFmtEmf, s, 5000, 2000); // rclFrame in 0.01 mm
+    ASSERT_GE(emf.size(), 40u);
+    EXPECT_TRUE(Bytes(emf.begin() + 24, emf.begin() + 40) == Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0x88, 0x13, 0, 0, 0xD0, 7, 0, 0}));
+    if (HaveProgram("file")) {
+        WriteAll(Dir() + "/size.emf", emf);
+        EXPECT_NE(Shell("file '" + Dir() + "/size.emf'").find("Windows Enhanced Metafile"), std::string::npos);
+    }
     if (HaveProgram("pdfinfo")) {
         WriteAll(Dir() + "/size.pdf", pdf);
         EXPECT_NE(Shell("pdfinfo '" + Dir() + "/size.pdf'").find("141.732 x 56.6929 pts"), std::string::npos);
@@ -324,9 +380,9 @@ TEST(Memory, FileFormsHoldTheSameBytes)
 {
     const Sample& s = Samples[7];
     const std::string path = Dir() + "/same";
-    for (int format = BarFmtWmf; format <= BarFmtEps; ++format) {
+    for (int format = BarFmtWmf; format <= BarFmtEmf; ++format) {
         SCOPED_TRACE(format);
-        const bool raster = format == BarFmtBmp || format == BarFmtPng;
+        const bool raster = format == BarFmtBmp || format == BarFmtPng || format == BarFmtTif;
         const int w = raster ? 960 : 9600, h = raster ? 120 : 1200;
         const Bytes memory = Memory(format, s, w, h);
         ASSERT_FALSE(memory.empty());
@@ -337,7 +393,8 @@ TEST(Memory, FileFormsHoldTheSameBytes)
                            : format == BarFmtPdf ? BarToPdf(path.c_str(), s.text, BarFontDefault, w, h, s.types, 0, 0)
                            : format == BarFmtEps ? BarToEps(path.c_str(), s.text, BarFontDefault, w, h, s.types, 0, 0)
                            : format == BarFmtWmf ? BarToWmf(path.c_str(), s.text, BarFontDefault, w, h, s.types)
-                                                 : BarToBmp(path.c_str(), s.text, BarFontDefault, w, h, w * 10, h * 10, s.types);
+                           : format == BarFmtBmp ? BarToBmp(path.c_str(), s.text, BarFontDefault, w, h, w * 10, h * 10, s.types)
+                                                 : BarToFile(path.c_str(), format, s.text, BarFontDefault, w, h, w * 10, h * 10, s.types, 0, 0);
         ASSERT_EQ(single, BarOk);
         EXPECT_TRUE(ReadAll(path) == memory);
     }
@@ -363,9 +420,9 @@ TEST(Memory, CallersDrawingsGiveTheLibrarysBytes)
     ASSERT_EQ(Bar2Hdc(dc, s.text, &rect, BarFontDefault, s.types), 1);
     SelectObject(dc, previous);
     DeleteDC(dc);
-    for (int format : {BarFmtWmf, BarFmtSvg, BarFmtPdf, BarFmtEps, BarFmtBmp, BarFmtPng}) {
+    for (int format : {BarFmtWmf, BarFmtSvg, BarFmtPdf, BarFmtEps, BarFmtEmf, BarFmtBmp, BarFmtPng, BarFmtTif}) {
         SCOPED_TRACE(format);
-        const bool raster = format == BarFmtBmp || format == BarFmtPng;
+        const bool raster = format == BarFmtBmp || format == BarFmtPng || format == BarFmtTif;
         Bytes bytes(1 << 20);
         unsigned needed = 0;
         const int result = raster ? BarBitmapToMemory(bitmap, format, 4280, 1600, bytes.data(), unsigned(bytes.size()), &needed)
@@ -388,16 +445,18 @@ TEST(Memory, CallersDrawingsGiveTheLibrarysBytes)
 TEST(Memory, ThreadsGetTheSameBytes)
 {
     const Sample& s = Samples[1];
-    auto size = [](int format, bool height) { return (format == BarFmtBmp || format == BarFmtPng ? 1 : 10) * (height ? 160 : 428); };
+    auto size = [](int format, bool height) {
+        return (format == BarFmtBmp || format == BarFmtPng || format == BarFmtTif ? 1 : 10) * (height ? 160 : 428);
+    };
     std::vector<Bytes> expected;
-    for (int format = BarFmtWmf; format <= BarFmtEps; ++format)
+    for (int format = BarFmtWmf; format <= BarFmtEmf; ++format)
         expected.push_back(Memory(format, s, size(format, false), size(format, true)));
     std::vector<int> mismatches(4);
     std::vector<std::thread> threads;
     for (int& mismatch : mismatches)
         threads.emplace_back([&] {
             for (int round = 0; round < 20; ++round)
-                for (int format = BarFmtWmf; format <= BarFmtEps; ++format)
+                for (int format = BarFmtWmf; format <= BarFmtEmf; ++format)
                     mismatch += Memory(format, s, size(format, false), size(format, true)) != expected[format - 1];
         });
     for (std::thread& t : threads) t.join();
@@ -407,7 +466,7 @@ TEST(Memory, ThreadsGetTheSameBytes)
 TEST(Memory, ShortBufferIsLeftAlone)
 {
     const Sample& s = Samples[1];
-    for (int format = BarFmtWmf; format <= BarFmtEps; ++format) {
+    for (int format = BarFmtWmf; format <= BarFmtEmf; ++format) {
         SCOPED_TRACE(format);
         unsigned needed = 0;
         ASSERT_EQ(BarToMemory(nullptr, 0, &needed, format, s.text, BarFontDefault, 4280, 1600, 0, 0, s.types, 0, 0), BarOk);
@@ -428,7 +487,7 @@ TEST(Memory, ShortBufferIsLeftAlone)
 TEST(BadInput, NothingIsWritten)
 {
     const std::string existing = Dir() + "/existing", missing = Dir() + "/missing/x";
-    for (int format = BarFmtWmf; format <= BarFmtEps; ++format) {
+    for (int format = BarFmtWmf; format <= BarFmtEmf; ++format) {
         SCOPED_TRACE(format);
         WriteAll(existing, {'k', 'e', 'e', 'p'});
         unsigned needed = 7;
@@ -440,9 +499,9 @@ TEST(BadInput, NothingIsWritten)
         EXPECT_EQ(BarToFile(existing.c_str(), format, "12", BarFontDefault, 1 << 28, 1000, 0, 0, BarTypAll, 0, 0), BarErrGdi);
     }
     // An empty vector picture; an unknown format.
-    for (int format : {BarFmtSvg, BarFmtPdf, BarFmtEps})
+    for (int format : {BarFmtSvg, BarFmtPdf, BarFmtEps, BarFmtEmf})
         EXPECT_EQ(BarToFile(existing.c_str(), format, "12", BarFontDefault, 0, 1000, 0, 0, BarTypAll, 0, 0), BarErrGdi);
-    EXPECT_EQ(BarToFile(existing.c_str(), 7, "12", BarFontDefault, 3000, 1000, 0, 0, BarTypAll, 0, 0), BarErrFile);
+    EXPECT_EQ(BarToFile(existing.c_str(), 9, "12", BarFontDefault, 3000, 1000, 0, 0, BarTypAll, 0, 0), BarErrFile);
     EXPECT_TRUE(ReadAll(existing) == Bytes({'k', 'e', 'e', 'p'}));
 }
 
