@@ -33,23 +33,38 @@ struct Emf {
     Bytes out;
     uint32_t records = 0;
     int64_t color = -1; // of the pen and brush selected, -1 none yet
-    std::string font;   // the recorded font selected, by its record
+    bool fontSelected = false;
+    SceneFont font; // the recorded font selected
     int64_t align = -1, textColor = -1, bkColor = -1, bkMode = -1;
 };
 
+// The room grows by doubling; each record is one append.
+uint8_t* Room(Bytes& out, size_t bytes)
+{
+    const size_t at = out.size();
+    if (out.capacity() < at + bytes) out.reserve(2 * (at + bytes));
+    out.resize(at + bytes);
+    return out.data() + at;
+}
+
 void Dwords(Bytes& out, std::initializer_list<uint32_t> values)
 {
+    uint8_t* at = Room(out, 4 * values.size());
     for (const uint32_t v : values) {
-        const size_t at = out.size();
-        out.resize(at + 4);
-        PutDword(out.data() + at, v);
+        PutDword(at, v);
+        at += 4;
     }
 }
 
 void Record(Emf& emf, uint32_t type, std::initializer_list<uint32_t> fields)
 {
-    Dwords(emf.out, {type, static_cast<uint32_t>(8 + 4 * fields.size())});
-    Dwords(emf.out, fields);
+    uint8_t* at = Room(emf.out, 8 + 4 * fields.size());
+    PutDword(at, type);
+    PutDword(at + 4, static_cast<uint32_t>(8 + 4 * fields.size()));
+    for (const uint32_t v : fields) {
+        at += 4;
+        PutDword(at + 4, v);
+    }
     ++emf.records;
 }
 
@@ -86,15 +101,17 @@ void Rectangle(Emf& emf, int left, int top, int right, int bottom)
 // EMR_EXTCREATEFONTINDIRECTW with a bare LOGFONTW; the device's own font as the stock one.
 void SelectFont(Emf& emf, const SceneFont& font)
 {
-    const std::string key = font.stock ? std::string("\1") : font.face + '|' + std::to_string(font.height) + '|' +
-                                                                  std::to_string(font.escapement) + '|' +
-                                                                  std::to_string(font.weight) + (font.italic ? "i" : "");
-    if (emf.font == key) return;
-    if (!emf.font.empty()) {
+    const SceneFont& now = emf.font;
+    if (emf.fontSelected && now.stock == font.stock &&
+        (font.stock || (now.face == font.face && now.height == font.height && now.escapement == font.escapement &&
+                        now.weight == font.weight && now.italic == font.italic)))
+        return;
+    if (emf.fontSelected) {
         Record(emf, EmrSelectObject, {StockSystemFont});
-        if (emf.font != "\1") Record(emf, EmrDeleteObject, {FontSlot});
+        if (!now.stock) Record(emf, EmrDeleteObject, {FontSlot});
     }
-    emf.font = key;
+    emf.font = font;
+    emf.fontSelected = true;
     if (font.stock) return;
     const auto height = static_cast<uint32_t>(font.height), turn = static_cast<uint32_t>(font.escapement);
     Dwords(emf.out, {EmrExtCreateFontIndirectW, 12 + 92, FontSlot, height, 0, turn, turn, static_cast<uint32_t>(font.weight),
@@ -102,7 +119,7 @@ void SelectFont(Emf& emf, const SceneFont& font)
     uint8_t name[64] = {};
     for (size_t i = 0; i < font.face.size() && i < 31; ++i)
         PutWord(name + 2 * i, platform::UnicodeOf(static_cast<unsigned char>(font.face[i])));
-    emf.out.insert(emf.out.end(), name, name + sizeof name);
+    std::memcpy(Room(emf.out, sizeof name), name, sizeof name);
     ++emf.records;
     Record(emf, EmrSelectObject, {FontSlot});
 }
@@ -127,7 +144,7 @@ void Text(Emf& emf, const Mark& text)
     Dwords(emf.out, {EmrExtTextOutW, size, 0, 0, 0xFFFFFFFF, 0xFFFFFFFF, 1, scaleBits, scaleBits,
                      static_cast<uint32_t>(text.left), static_cast<uint32_t>(text.top), count, chars, 0, 0, 0, 0, 0, dx});
     const size_t at = emf.out.size();
-    emf.out.resize(at + (size - chars));
+    Room(emf.out, size - chars);
     const double unit = line.em / face->unitsPerEm;
     double sum = 0;
     long placed = 0;

@@ -33,6 +33,7 @@ tmsize_t Read(thandle_t handle, void* data, tmsize_t size)
 tmsize_t Write(thandle_t handle, void* data, tmsize_t size)
 {
     auto* sink = static_cast<Sink*>(handle);
+    if (!data || size < 0) return -1; // what libtiff hands on after its own allocation failed
     try {
         if (sink->out.size() < sink->at + size) sink->out.resize(sink->at + size);
     } catch (...) {
@@ -55,12 +56,27 @@ int Close(thandle_t) { return 0; }
 toff_t Size(thandle_t handle) { return static_cast<Sink*>(handle)->out.size(); }
 int Silent(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-void SetResolution(TIFF* tiff, int width, int height, int physWidth, int physHeight)
+// The fields of the one image: false when libtiff could not take one (its codec's memory, say).
+bool SetFields(TIFF* tiff, int width, int height, int physWidth, int physHeight, bool cmyk)
 {
-    if (physWidth <= 0 || physHeight <= 0) return;
-    TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<float>(width * 2540.0 / physWidth));
-    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, static_cast<float>(height * 2540.0 / physHeight));
+    bool set = TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(width)) &&
+               TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height)) &&
+               TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+               TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(height));
+    if (cmyk)
+        set = set && TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8) && TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 4) &&
+              TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED) && TIFFSetField(tiff, TIFFTAG_INKSET, INKSET_CMYK) &&
+              TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    else
+        set = set && TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1) && TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+              TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) &&
+              TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+              TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    if (set && physWidth > 0 && physHeight > 0)
+        set = TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
+              TIFFSetField(tiff, TIFFTAG_XRESOLUTION, static_cast<float>(width * 2540.0 / physWidth)) &&
+              TIFFSetField(tiff, TIFFTAG_YRESOLUTION, static_cast<float>(height * 2540.0 / physHeight));
+    return set && TIFFSetField(tiff, TIFFTAG_SOFTWARE, "lumtar32");
 }
 
 // Rows top first; a bitmap's 0 bits (black) as the ink.
@@ -100,28 +116,10 @@ int TiffOfRows(const uint8_t* rows, int width, int height, int physWidth, int ph
     TIFF* tiff = TIFFClientOpenExt("picture", "wm", &sink, Read, Write, Seek, Close, Size, nullptr, nullptr, options);
     TIFFOpenOptionsFree(options);
     if (!tiff) return BarErrGdi;
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(width));
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(height));
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(height));
-    if (ink.cmyk) {
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 4);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
-        TIFFSetField(tiff, TIFFTAG_INKSET, INKSET_CMYK);
-        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-    } else {
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        TIFFSetField(tiff, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
-        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-    }
-    SetResolution(tiff, width, height, physWidth, physHeight);
-    TIFFSetField(tiff, TIFFTAG_SOFTWARE, "lumtar32");
     bool written = false;
     try {
-        written = WriteRows(tiff, rows, width, height, ink) && TIFFWriteDirectory(tiff);
+        written = SetFields(tiff, width, height, physWidth, physHeight, ink.cmyk) && WriteRows(tiff, rows, width, height, ink) &&
+                  TIFFWriteDirectory(tiff);
     } catch (...) {
         written = false;
     }

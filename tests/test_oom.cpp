@@ -8,12 +8,14 @@
 // runs in a child process of its own, forked from one prepared state, so
 // that every N sees the same allocations and a crash fails that N alone.
 //
-// The allocations of fontconfig, FreeType and zlib are
+// The allocations of fontconfig, FreeType, libtiff and zlib are
 // never refused, nor those the C library makes for them (strdup, tzset).
 // fontconfig 2.14's FcConfigSubstitute follows the null pointers (in
 // FcStrListDone, FcLangSetAdd); FreeType 2.12's TrueType driver writes
 // through the null execution context that TT_New_Context returns when it
-// fails. The parent asks fontconfig for the faces before the children
+// fails; libtiff 4.5's TIFFClose writes the directory of a file whose
+// codec or directory could not be allocated, and follows a null pointer
+// there. The parent asks fontconfig for the faces before the children
 // start; it is asked once per face name and its answer kept. A refusal that
 // is absorbed may leave the call succeeding; it must then write exactly the
 // undisturbed file.
@@ -65,7 +67,7 @@ UNCHECKED bool Refused(void* caller)
     if (!armed) return false;
     Dl_info in;
     if (dladdr(caller, &in) && in.dli_fname)
-        for (const char* library : {"/libc.so", "/libfreetype.so", "/libfontconfig.so", "/libz.so"})
+        for (const char* library : {"/libc.so", "/libfreetype.so", "/libfontconfig.so", "/libtiff.so", "/libz.so"})
             if (std::strstr(in.dli_fname, library)) return false;
     if (++seen != refuse) return false;
     if (__sanitizer_print_stack_trace && std::getenv("LUMTAR_OOM_STACK")) __sanitizer_print_stack_trace();
@@ -141,7 +143,8 @@ int BmpFile() { return Armed([] { return BarToBmp(CasePath.c_str(), Ean13, BarFo
 int WmfFile() { return Armed([] { return BarToWmf(CasePath.c_str(), Ean13, BarFontDefault, 5000, 2000, BarTypAll); }); }
 template <int Format> int File()
 {
-    const int size = Format == BarFmtPng ? Width : 5000, other = Format == BarFmtPng ? Height : 2000;
+    const bool raster = Format == BarFmtPng || Format == BarFmtTif;
+    const int size = raster ? Width : 5000, other = raster ? Height : 2000;
     return Armed([=] { return BarToFile(CasePath.c_str(), Format, Ean13, BarFontDefault, size, other, 2540, 1000, BarTypAll, 0, 0); });
 }
 int Clipboard() { return Armed([] { return BarToClipboard(Ean13, BarFontDefault, 5000, 2000, BarTypAll); }); }
@@ -186,6 +189,8 @@ const Case Cases[] = {
     {"BarToFile SVG", File<BarFmtSvg>, BarOk, BarErrGdi, true},
     {"BarToFile PDF", File<BarFmtPdf>, BarOk, BarErrGdi, true},
     {"BarToFile EPS", File<BarFmtEps>, BarOk, BarErrGdi, true},
+    {"BarToFile TIF", File<BarFmtTif>, BarOk, BarErrGdi, true},
+    {"BarToFile EMF", File<BarFmtEmf>, BarOk, BarErrGdi, true},
 };
 
 // What the library draws: the BMP and the WMF of the cases' symbol.
