@@ -1,8 +1,12 @@
 // Lumtar32.cs - P/Invoke declarations of lumtar32.dll (32-bit Windows,
-// stdcall) and liblumtar32.so (Mono and .NET find it as "lumtar32").
+// stdcall, and x64 Windows) and liblumtar32.so (Mono and .NET find it as
+// "lumtar32").
 //
-// lumtar32.dll is a 32-bit DLL: build the calling program for x86, a 64-bit
-// process cannot load it. Texts go in as ANSI strings, that is code page 1252
+// Pointers are IntPtr, strings or arrays and the integers int, so the same
+// declarations serve a 32-bit and a 64-bit process; the process loads the
+// lumtar32.dll of its own bitness (an AnyCPU program runs 64-bit on 64-bit
+// Windows: ship runtimes/win-x86/native and runtimes/win-x64/native, see the
+// README). Texts go in as ANSI strings, that is code page 1252
 // on a Western Windows (Mono on Linux passes UTF-8, which equals it for ASCII,
 // all a barcode holds). Results that may carry a German umlaut (the names and
 // the conversion messages) come back as bytes; Barcode decodes them from code

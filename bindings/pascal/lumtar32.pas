@@ -1,7 +1,9 @@
 { lumtar32.pas - the exports of lumtar32.dll (32-bit Windows, stdcall) and
   liblumtar32.so (cdecl), for Free Pascal and Delphi.
 
-  lumtar32.dll is a 32-bit DLL: compile the program for Win32. Texts are
+  lumtar32.dll comes for Win32 and Win64 under the same name: ship the one
+  the program is compiled for (pointers and TBarDC are pointer-sized, the
+  integers LongInt on both). Texts are
   zero-terminated code page 1252 strings (AnsiString, PAnsiChar).
 
     uses lumtar32;

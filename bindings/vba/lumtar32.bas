@@ -1,11 +1,16 @@
 Attribute VB_Name = "lumtar32"
 ' lumtar32.bas - the exports of lumtar32.dll for VBA (Access, Excel, Word) and VB6.
 '
-' lumtar32.dll is a 32-bit DLL: it loads into 32-bit Office and VB6 programs
-' only. A 64-bit Office cannot load a 32-bit DLL at all, whatever the
-' declarations say (PtrSafe only lets them compile there). Put lumtar32.dll
-' beside the workbook or database, into the application's folder or on the PATH,
-' or write its full path in place of "lumtar32.dll" below.
+' One module for 32-bit and 64-bit Office and for VB6. lumtar32.dll comes
+' twice under the same name: the 32-bit one (win32 download) for 32-bit Office
+' and VB6, the x64 one (win64 download) for 64-bit Office, which cannot load a
+' 32-bit DLL (error 48). Under VBA 7 (Office 2010 on) LongPtr is 4 bytes in
+' 32-bit Office and 8 bytes in 64-bit Office (Win64), so its declarations serve
+' both: the device context, the font argument (BarFontDefault, BarFontNone,
+' BarFontBold or VarPtr of a BarLogFont) and the returned name are LongPtr,
+' the rectangle goes ByRef, the integers are Long. Put the DLL of Office's
+' bitness beside the workbook or database, into the application's folder or on
+' the PATH, or write its full path in place of "lumtar32.dll" below.
 '
 ' Texts are passed as VBA strings, which VBA converts to the ANSI code page
 ' (1252 on a Western Windows). The conversions write into a string that the

@@ -2,8 +2,9 @@
 
 The library is looked for, in this order, at the path in the environment
 variable LUMTAR32_LIBRARY, beside this package, and where the system's loader
-finds it. On Windows it is the 32-bit stdcall lumtar32.dll, loaded through
-WinDLL, which only a 32-bit Python can load.
+finds it. On Windows it is lumtar32.dll, loaded through WinDLL, of the
+interpreter's bitness: beside the package the one in x64/ (64-bit Python) or
+x86/ (32-bit Python) comes first, then one in the package's own folder.
 """
 
 from __future__ import annotations
@@ -18,6 +19,8 @@ WINDOWS = sys.platform == "win32"
 
 # Names beside the package and on the system, most specific first.
 _FILE_NAMES = ("lumtar32.dll",) if WINDOWS else ("liblumtar32.so", "liblumtar32.so.1", "liblumtar32.dylib")
+# Windows: the DLL of this interpreter's bitness, from the folder of that name.
+_BITNESS_FOLDER = "x64" if sys.maxsize > 2**32 else "x86"
 
 
 class LOGFONTA(ctypes.Structure):
@@ -50,7 +53,9 @@ def _candidates() -> list[str]:
     if configured:
         found.append(configured)
     here = os.path.dirname(os.path.abspath(__file__))
-    found += [os.path.join(here, n) for n in _FILE_NAMES if os.path.exists(os.path.join(here, n))]
+    folders = (_BITNESS_FOLDER, "") if WINDOWS else ("",)
+    beside = [os.path.join(here, folder, name) for folder in folders for name in _FILE_NAMES]
+    found += [path for path in beside if os.path.exists(path)]
     system = ctypes.util.find_library("lumtar32")
     found += [system] if system else []
     return found + list(_FILE_NAMES)
@@ -67,7 +72,7 @@ def _load() -> ctypes.CDLL:
             if path == configured:
                 raise OSError(f"LUMTAR32_LIBRARY={path}: {error}") from error
             errors.append(f"{path}: {error}")
-    hint = " (lumtar32.dll is 32-bit: it needs a 32-bit Python)" if WINDOWS and sys.maxsize > 2**32 else ""
+    hint = f" (this Python needs the {_BITNESS_FOLDER} lumtar32.dll)" if WINDOWS else ""
     raise OSError("lumtar32 library not found" + hint + "; set LUMTAR32_LIBRARY to its path. Tried: " + "; ".join(errors))
 
 
