@@ -22,6 +22,9 @@
 #include "job.h"
 #include "lumtar32.h"
 #include "resolve.h"
+#ifdef LUMTAR_SERVE
+#include "serve.h"
+#endif
 
 using namespace tool;
 
@@ -182,6 +185,11 @@ int main(int argc, char** argv)
                   "in the pattern's folder. A text that fits no type is reported and its number left out; a file that "
                   "cannot be written stops the run.");
 
+#ifdef LUMTAR_SERVE
+    ServeConfig serveConfig;
+    auto* serve = AddServeCommand(app, serveConfig);
+#endif
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -190,5 +198,8 @@ int main(int argc, char** argv)
     if (detect->parsed()) return Detect(o);
     if (isbn->parsed() || ean->parsed()) return Convert(o, isbn->parsed());
     if (render->parsed()) return Render(o, render);
+#ifdef LUMTAR_SERVE
+    if (serve->parsed()) return Serve(serveConfig);
+#endif
     return Batch(o, batch);
 }

@@ -1,0 +1,352 @@
+#include "serve_query.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "options.h"
+
+namespace tool {
+
+const ServeFormat ServeFormats[8] = {
+    {"png", "image/png", true},           {"svg", "image/svg+xml", false},
+    {"pdf", "application/pdf", false},    {"eps", "application/postscript", false},
+    {"bmp", "image/bmp", true},           {"wmf", "image/wmf", false},
+    {"tiff", "image/tiff", true},         {"emf", "image/emf", false},
+};
+
+const ServeFormat* ServeFormatNamed(const std::string& name)
+{
+    for (const auto& f : ServeFormats)
+        if (name == f.name || (name == "tif" && std::string(f.name) == "tiff")) return &f;
+    return nullptr;
+}
+
+namespace {
+
+// A setter reads one parameter's value into the query: "" when it is good,
+// otherwise what is wrong with it (the parameter's name is put before it).
+using Setter = std::string (*)(Query&, const std::string&);
+
+bool Int(const std::string& s, int low, int high, int& out)
+{
+    int v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || end != s.data() + s.size() || v < low || v > high) return false;
+    out = v;
+    return true;
+}
+
+bool Real(const std::string& s, double low, double high, double& out)
+{
+    double v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v) || v < low || v > high) return false;
+    out = v;
+    return true;
+}
+
+// "", 1, true, yes, on / 0, false, no, off (a bare ?quiet-zones means yes).
+bool Flag(const std::string& s, bool& out)
+{
+    for (const char* yes : {"", "1", "true", "yes", "on"})
+        if (s == yes) return out = true;
+    for (const char* no : {"0", "false", "no", "off"})
+        if (s == no) return !(out = false);
+    return false;
+}
+
+// RRGGBB, #RRGGBB or #RGB.
+bool Colour(std::string s, long& out)
+{
+    if (!s.empty() && s[0] == '#') s.erase(0, 1);
+    if (s.size() == 3) s = {s[0], s[0], s[1], s[1], s[2], s[2]};
+    if (s.size() != 6 || s.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+    out = std::stol(s, nullptr, 16);
+    return true;
+}
+
+std::string Need(bool ok, const char* what) { return ok ? "" : what; }
+
+// The add-on after a space as well as after a plus: a URL's + arrives as a
+// space unless it is written %2B, and bwip-js separates it by a space.
+std::string SetText(Query& q, const std::string& v)
+{
+    q.text = v;
+    const auto space = v.find(' ');
+    if (space != std::string::npos && v.find_first_not_of("0123456789- ") == std::string::npos &&
+        v.find(' ', space + 1) == std::string::npos)
+        q.text[space] = '+';
+    if (v.empty()) return "is empty";
+    if (v.size() > MaxTextLength + 6) return "is longer than " + std::to_string(MaxTextLength) + " characters";
+    return "";
+}
+
+std::string SetTypes(Query& q, const std::string& v)
+{
+    const auto mask = ParseTypes(v);
+    if (!mask) return CheckTypes(v);
+    q.types = *mask & 511;
+    return "";
+}
+
+std::string SetFormat(Query& q, const std::string& v)
+{
+    const ServeFormat* f = ServeFormatNamed(v);
+    if (!f) return "'" + v + "' is none of png, svg, pdf, eps, bmp, wmf, tiff, emf";
+    q.format = f->name;
+    return "";
+}
+
+std::string SetSize(Query& q, const std::string& v)
+{
+    const auto size = ParseSize(v);
+    if (!size) return CheckSize(v);
+    q.width = size->width;
+    q.height = size->height;
+    return "";
+}
+
+std::string SetBearer(Query& q, const std::string& v)
+{
+    constexpr const char* Names[] = {"none", "frame", "bars"};
+    for (int i = 0; i < 3; ++i)
+        if (v == Names[i]) return q.bearer = i, "";
+    return "is none of none, frame, bars";
+}
+
+std::string SetFont(Query& q, const std::string& v)
+{
+    constexpr const char* Names[] = {"default", "none", "bold"};
+    for (int i = 0; i < 3; ++i)
+        if (v == Names[i]) return q.font = i, "";
+    return "is none of default, none, bold";
+}
+
+std::string SetPaper(Query& q, const std::string& v)
+{
+    if (v == "none" || v == "transparent") return q.paper = -2, "";
+    return Need(Colour(v, q.paper), "is no colour RRGGBB (or none)");
+}
+
+std::string SetTextFont(Query& q, const std::string& v)
+{
+    q.textFont = v;
+    const bool plain = !v.empty() && v.size() < 32 &&
+                       v.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 -_") ==
+                           std::string::npos;
+    return Need(plain, "is no face name (letters, digits, spaces, at most 31)");
+}
+
+struct Param {
+    const char* name;
+    Setter set;
+};
+
+// The tool's long options, one parameter each.
+constexpr Param RenderParams[] = {
+    {"text", SetText},
+    {"type", SetTypes},
+    {"types", SetTypes},
+    {"format", SetFormat},
+    {"size", SetSize},
+    {"module", [](Query& q, const std::string& v) { return Need(Real(v, 0.01, 100, q.module), "is no width in mm from 0.01 to 100"); }},
+    {"dpi", [](Query& q, const std::string& v) { return Need(Int(v, 1, 10000, q.dpi), "is no resolution from 1 to 10000"); }},
+    {"height", [](Query& q, const std::string& v) { return Need(Real(v, 0.1, MaxMm, q.barHeight), "is no height in mm from 0.1 to 1000"); }},
+    {"magnification", [](Query& q, const std::string& v) { return Need(Int(v, 80, 200, q.magnification), "is no percentage from 80 to 200"); }},
+    {"quiet-zones", [](Query& q, const std::string& v) { return Need(Flag(v, q.quietZones), "is neither yes nor no"); }},
+    {"indicators", [](Query& q, const std::string& v) { return Need(Flag(v, q.indicators), "is neither yes nor no"); }},
+    {"bwr", [](Query& q, const std::string& v) { return Need(Real(v, 0, 10, q.bwr), "is no reduction in mm from 0 to 10"); }},
+    {"bearer", SetBearer},
+    {"ink", [](Query& q, const std::string& v) { return Need(Colour(v, q.ink), "is no colour RRGGBB"); }},
+    {"paper", SetPaper},
+    {"rotate", [](Query& q, const std::string& v) { return Need(Int(v, 0, 270, q.rotate) && q.rotate % 90 == 0, "is none of 0, 90, 180, 270"); }},
+    {"font", SetFont},
+    {"text-font", SetTextFont},
+    {"text-size", [](Query& q, const std::string& v) { return Need(Real(v, 0.5, 100, q.textSize), "is no height in mm from 0.5 to 100"); }},
+    {"narrow", [](Query& q, const std::string& v) { return Need(Int(v, 1, 100, q.narrow), "is no weight from 1 to 100"); }},
+    {"wide", [](Query& q, const std::string& v) { return Need(Int(v, 1, 100, q.wide), "is no weight from 1 to 100"); }},
+    {"strict", [](Query& q, const std::string& v) { return Need(Flag(v, q.strict), "is neither yes nor no"); }},
+};
+
+Parsed Refuse(int status, std::string reason)
+{
+    Parsed p;
+    p.status = status;
+    p.reason = std::move(reason);
+    return p;
+}
+
+// What holds for a query from either form: options that go together, sizes
+// within the limits.
+Parsed Checked(const Query& q)
+{
+    if (q.text.empty()) return Refuse(400, "text: missing (e.g. text=4006381333931)");
+    if (q.module > 0 && q.width) return Refuse(400, "module and size: give one of them (size is the box, module the X-dimension)");
+    if (q.magnification && (q.module > 0 || q.width)) return Refuse(400, "magnification: sizes the picture itself, without module or size");
+    if (q.barHeight > 0 && !(q.module > 0 || q.magnification)) return Refuse(400, "height: needs module or magnification");
+    const bool raster = ServeFormatNamed(q.format)->raster;
+    if (!raster && q.dpi) return Refuse(400, "dpi: applies to png, bmp and tiff; a vector picture's size is its printed size");
+    if (raster && q.width && (q.width > MaxSide || q.height > MaxSide || 1LL * q.width * q.height > MaxPixels))
+        return Refuse(413, "size: at most " + std::to_string(MaxSide) + " pixels a side and " +
+                               std::to_string(MaxPixels) + " pixels in all");
+    if (!raster && (q.width > MaxMm * 100 || q.height > MaxMm * 100))
+        return Refuse(413, "size: at most 100000 (1000 mm) a side");
+    Parsed p;
+    p.query = q;
+    return p;
+}
+
+} // namespace
+
+// Each known parameter once; an unknown one is named, so a typo is not drawn
+// silently with the default.
+Parsed ParseRender(const Params& params)
+{
+    Query q;
+    std::string last;
+    for (const auto& [name, value] : params) {
+        if (name == last) return Refuse(400, name + ": given twice");
+        last = name;
+        const Param* known = nullptr;
+        for (const auto& p : RenderParams)
+            if (name == p.name) known = &p;
+        if (!known) return Refuse(400, name + ": no such parameter");
+        const std::string why = known->set(q, value);
+        if (!why.empty()) return Refuse(400, name + ": " + why);
+    }
+    return Checked(q);
+}
+
+namespace {
+
+// bwip-js's symbologies that the library draws. digits: the length with the
+// check digit, which bwip-js computes when the text is one shorter.
+struct BwipId {
+    const char* bcid;
+    int types;
+    std::size_t digits;
+};
+constexpr BwipId BwipIds[] = {
+    {"ean13", 2, 13}, {"ean8", 4, 8}, {"upca", 8, 0}, {"ean5", 16, 0}, {"ean2", 32, 0}, {"isbn", 1, 0},
+    {"interleaved2of5", 64, 0}, {"rationalizedCodabar", 128, 0}, {"code39", 256, 0},
+};
+
+char Gs1CheckDigit(const std::string& digits)
+{
+    int sum = 0, weight = 3;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it, weight = 4 - weight) sum += (*it - '0') * weight;
+    return static_cast<char>('0' + (10 - sum % 10) % 10);
+}
+
+// bwip-js's scales: pixels per point, so its picture is 72 x scale dots per
+// inch of a symbol whose module is one point.
+struct BwipScale {
+    int x = 0, y = 0, any = 0;
+};
+
+// bwip-js's colours: RRGGBB, #RRGGBB, #RGB or CCMMYYKK (made RGB as bwip-js makes it).
+bool BwipColour(const std::string& s, long& out)
+{
+    if (s.size() != 8 || s.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return Colour(s, out);
+    const auto part = [&](int i) { return std::stoi(s.substr(2 * i, 2), nullptr, 16) / 255.0; };
+    const double k = part(3);
+    const auto rgb = [&](int i) { return static_cast<long>(std::floor((1 - part(i)) * (1 - k) * 255)); };
+    out = rgb(0) << 16 | rgb(1) << 8 | rgb(2);
+    return true;
+}
+
+std::string SetBwipOption(Query& q, BwipScale& scale, const std::string& name, const std::string& v)
+{
+    bool on = false;
+    if (name == "scale") return Need(Int(v, 1, 100, scale.any), "is no whole scale from 1 to 100");
+    if (name == "scaleX") return Need(Int(v, 1, 100, scale.x), "is no whole scale from 1 to 100");
+    if (name == "scaleY") return Need(Int(v, 1, 100, scale.y), "is no whole scale from 1 to 100");
+    if (name == "height") return Need(Real(v, 1, MaxMm, q.barHeight), "is no height in mm from 1 to 1000");
+    if (name == "includetext") return Flag(v, on) ? (q.font = on ? 0 : 1, "") : "is neither true nor false";
+    if (name == "guardwhitespace") return Flag(v, on) ? (q.quietZones = q.indicators = on, "") : "is neither true nor false";
+    if (name == "inkspread") return Real(v, 0, 10, q.bwr) ? (q.bwr *= 25.4 / 72, "") : "is no spread in points from 0 to 10";
+    if (name == "backgroundcolor") return Need(BwipColour(v, q.paper), "is no colour RRGGBB or CCMMYYKK");
+    if (name == "barcolor") return Need(BwipColour(v, q.ink), "is no colour RRGGBB or CCMMYYKK");
+    if (name == "format") return SetFormat(q, v);
+    if (name == "rotate") {
+        constexpr std::pair<const char*, int> Turns[] = {{"N", 0}, {"R", 90}, {"I", 180}, {"L", 270}};
+        for (const auto& [letter, degrees] : Turns)
+            if (v == letter) return q.rotate = degrees, "";
+        return "is none of N, R, I, L";
+    }
+    if (name.rfind("padding", 0) == 0) {
+        int none = 0;
+        return Need(Int(v, 0, 0, none), "is not taken: margins come as quiet zones (guardwhitespace)");
+    }
+    return "is not taken here (taken: bcid, text, scale, scaleX, scaleY, height, includetext, guardwhitespace, "
+           "inkspread, rotate, backgroundcolor, barcolor, format)";
+}
+
+// The text as the library takes it: the check digit bwip-js would compute,
+// the add-on after a space, an ISBN-13 as the ISBN-10 the ISBN type draws.
+std::string BwipText(const BwipId& id, Query& q)
+{
+    std::string& t = q.text;
+    if (id.digits && t.find_first_not_of("0123456789") == std::string::npos && t.size() + 1 == id.digits)
+        t += Gs1CheckDigit(t);
+    if (id.types != 1) return "";
+    std::string digits;
+    for (char c : t)
+        if (c != '-') digits += c;
+    if (digits.size() != 13) return "";
+    if (digits.rfind("978", 0) != 0) return "text: an ISBN beginning 979 has no ISBN-10; ask for bcid=ean13";
+    t = digits.substr(3, 9);
+    int sum = 0;
+    for (int i = 0; i < 9; ++i) sum += (t[i] - '0') * (10 - i);
+    const int check = (11 - sum % 11) % 11;
+    t += check == 10 ? 'X' : static_cast<char>('0' + check);
+    return "";
+}
+
+} // namespace
+
+Parsed ParseBwip(const Params& params)
+{
+    Query q;
+    q.font = 1; // bwip-js draws no text unless asked (includetext)
+    const BwipId* id = nullptr;
+    BwipScale scale;
+    std::string last;
+    for (const auto& [name, value] : params) {
+        if (name == last) return Refuse(400, name + ": given twice");
+        last = name;
+        std::string why;
+        if (name == "bcid") {
+            for (const auto& b : BwipIds)
+                if (value == b.bcid) id = &b;
+            if (!id) why = "'" + value + "' is not drawn here (drawn: ean13, ean8, upca, ean5, ean2, isbn, "
+                                         "interleaved2of5, rationalizedCodabar, code39)";
+        } else {
+            why = name == "text" ? SetText(q, value) : SetBwipOption(q, scale, name, value);
+        }
+        if (!why.empty()) return Refuse(400, name + ": " + why);
+    }
+    if (!id) return Refuse(400, "bcid: missing (e.g. bcid=ean13)");
+    if (q.text.empty()) return Refuse(400, "text: missing");
+    q.types = id->types;
+    if (const std::string why = BwipText(*id, q); !why.empty()) return Refuse(400, why);
+    const int sx = scale.x ? scale.x : scale.any ? scale.any : 2, sy = scale.y ? scale.y : sx;
+    q.module = 25.4 / 72; // one point
+    if (ServeFormatNamed(q.format)->raster) q.dpi = 72 * sx;
+    if (q.barHeight > 0 || sy != sx) q.barHeight = (q.barHeight > 0 ? q.barHeight : 25.4) * sy / sx;
+    return Checked(q);
+}
+
+std::string Normalised(const Query& q)
+{
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "%d|%s|%dx%d|%.4f|%d|%.4f|%d|%d%d|%.4f|%d|%ld|%ld|%d|%d|%s|%.4f|%d|%d|%d|", q.types,
+                  q.format.c_str(), q.width, q.height, q.module, q.dpi, q.barHeight, q.magnification, q.quietZones,
+                  q.indicators, q.bwr, q.bearer, q.ink, q.paper, q.rotate, q.font, q.textFont.c_str(), q.textSize,
+                  q.narrow, q.wide, q.strict);
+    return line + q.text;
+}
+
+} // namespace tool
