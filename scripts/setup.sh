@@ -25,6 +25,7 @@ if [ "${1:-}" = test ]; then
     librsvg2-bin poppler-utils ghostscript
     python3 python3-pytest python3-setuptools python3-pip mono-mcs fpc
     libx11-dev dpkg-dev file time
+    libcpp-httplib-dev wrk chromium nodejs $(command -v npm >/dev/null || echo npm) # lumtar serve: npm's own unless node brings it
   )
   foreign=(wine32:i386)
 fi

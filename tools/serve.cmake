@@ -2,7 +2,7 @@
 # the page at / compiled in from serve_page.html, and the systemd unit.
 find_package(PkgConfig QUIET)
 if(PkgConfig_FOUND)
-  pkg_check_modules(HTTPLIB IMPORTED_TARGET cpp-httplib)
+  pkg_check_modules(HTTPLIB IMPORTED_TARGET GLOBAL cpp-httplib)
 endif()
 if(NOT HTTPLIB_FOUND)
   message(WARNING "cpp-httplib not found: lumtar is built without serve")

@@ -264,7 +264,7 @@ std::string SetBwipOption(Query& q, BwipScale& scale, const std::string& name, c
     if (name == "scaleY") return Need(Int(v, 1, 100, scale.y), "is no whole scale from 1 to 100");
     if (name == "height") return Need(Real(v, 1, MaxMm, q.barHeight), "is no height in mm from 1 to 1000");
     if (name == "includetext") return Flag(v, on) ? (q.font = on ? 0 : 1, "") : "is neither true nor false";
-    if (name == "guardwhitespace") return Flag(v, on) ? (q.quietZones = q.indicators = on, "") : "is neither true nor false";
+    if (name == "guardwhitespace") return Flag(v, on) ? (q.quietZones = on, "") : "is neither true nor false";
     if (name == "inkspread") return Real(v, 0, 10, q.bwr) ? (q.bwr *= 25.4 / 72, "") : "is no spread in points from 0 to 10";
     if (name == "backgroundcolor") return Need(BwipColour(v, q.paper), "is no colour RRGGBB or CCMMYYKK");
     if (name == "barcolor") return Need(BwipColour(v, q.ink), "is no colour RRGGBB or CCMMYYKK");
