@@ -50,3 +50,6 @@ for tool in lumtar zint; do
     "$(awk -v a="${row[0]}" -v b="${row[1]}" 'BEGIN { printf "%+.1f%%", (b - a) * 100 / a }')"
 done
 rm -rf "$scratch/rss-out" "$scratch"/rss-*.txt
+
+# lumtar serve under wrk, beside bwip-js's example server and the HTTP floor.
+bench/serve.sh "$build"
