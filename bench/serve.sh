@@ -32,7 +32,7 @@ pids+=($!)
 for _ in $(seq 50); do curl -sf -o /dev/null "http://127.0.0.1:$port_bwip/?bcid=ean13&text=4006381333931" && break; sleep 0.1; done
 
 ours="/render?text=4006381333931&size=600x240"
-theirs="/?bcid=ean13&text=4006381333931&includetext&scaleX=6&scaleY=2&height=20&backgroundcolor=FFFFFF"
+theirs="/?bcid=ean13&text=4006381333931&includetext&scaleX=6&scaleY=2&height=20"
 run() { # run PORT TARGET: "requests/s p99 requests" from wrk
   curl -sf -o /dev/null "http://127.0.0.1:$1$2"
   wrk -t2 -c"$connections" -d"${3:-$seconds}s" --latency "http://127.0.0.1:$1$2" >"$scratch/wrk.txt"
@@ -43,18 +43,17 @@ echo
 echo "HTTP under wrk (2 threads, $connections connections, $seconds s each, loopback; EAN-13 PNG)"
 printf '%-44s %12s %10s\n' "" "requests/s" "p99"
 declare -A rps
-row() { # row LABEL PORT TARGET
-  read -r r p n < <(run "$2" "$3")
+row() { # row KEY LABEL PORT TARGET
+  read -r r p n < <(run "$3" "$4")
   rps[$1]=$r
-  printf '%-44s %12s %10s\n' "$1" "$r" "$p"
+  printf '%-44s %12s %10s\n' "$2" "$r" "$p"
 }
-row "lumtar serve /render (600x240)" "$port_lumtar" "$ours"
-row "lumtar serve, bwip-js's URL" "$port_lumtar" "$theirs"
-row "bwip-js example server (Node), its URL" "$port_bwip" "$theirs"
-row "floor: lumtar serve answering 1 byte" "$port_floor" "$ours"
-awk -v a="${rps[lumtar serve /render (600x240)]}" -v b="${rps[lumtar serve, bwip-js's URL]}" \
-    -v c="${rps[bwip-js example server (Node), its URL]}" -v f="${rps[floor: lumtar serve answering 1 byte]}" \
-  'BEGIN { printf "lumtar / bwip-js (same URL): %.1fx; floor / lumtar /render: %.2fx\n", b / c, f / a }'
+row render "lumtar serve /render (600x240)" "$port_lumtar" "$ours"
+row ours "lumtar serve, bwip-js's URL" "$port_lumtar" "$theirs"
+row bwip "bwip-js example server (Node), its URL" "$port_bwip" "$theirs"
+row floor "floor: lumtar serve answering 1 byte" "$port_floor" "$ours"
+awk -v a="${rps[render]}" -v b="${rps[ours]}" -v c="${rps[bwip]}" -v f="${rps[floor]}" \
+  'BEGIN { printf "lumtar / bwip-js on its URL: %.1fx; lumtar /render / bwip-js: %.1fx; floor / lumtar /render: %.2fx\n", b / c, a / c, f / a }'
 
 # Memory: resident size after a warm-up and after a long run of requests.
 rss() { awk '/VmRSS/ { print $2 }' "/proc/$pid_lumtar/status"; }

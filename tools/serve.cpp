@@ -103,7 +103,7 @@ std::string Tag(const std::string& normalised)
 void Plain(httplib::Response& res, int status, const std::string& text)
 {
     res.status = status;
-    res.set_content(text + "\n", "text/plain; charset=utf-8");
+    res.set_content(OneLine(text) + "\n", "text/plain; charset=utf-8");
 }
 
 void Picture(const httplib::Request& req, httplib::Response& res, const Parsed& parsed)

@@ -22,6 +22,13 @@ const ServeFormat* ServeFormatNamed(const std::string& name)
     return nullptr;
 }
 
+std::string OneLine(std::string text)
+{
+    for (auto& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return text;
+}
+
 namespace {
 
 // A setter reads one parameter's value into the query: "" when it is good,
@@ -173,7 +180,7 @@ Parsed Refuse(int status, std::string reason)
 {
     Parsed p;
     p.status = status;
-    p.reason = std::move(reason);
+    p.reason = OneLine(std::move(reason));
     return p;
 }
 

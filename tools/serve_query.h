@@ -61,6 +61,10 @@ constexpr std::size_t MaxTextLength = 69;    // the frame's longest text
 Parsed ParseRender(const Params& params);
 Parsed ParseBwip(const Params& params);
 
+// A reason as one line of text: control characters (a parameter's name or a
+// text may hold any) become '?'.
+std::string OneLine(std::string text);
+
 // The query as one canonical line: two requests that draw the same picture
 // give the same line, whatever their parameters' order or spelling.
 std::string Normalised(const Query& q);
