@@ -1,11 +1,14 @@
 #include "serve_draw.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
-#include "layout.h"
 #include "lumtar32.h"
+#include "lumtar32_print.h"
 #include "options.h"
-#include "picture.h"
 #include "resolve.h"
 
 namespace tool {
@@ -13,19 +16,21 @@ namespace {
 
 struct TypeInfo {
     int flag;
-    const char* name; // as type= takes it
+    const char* name;    // as type= takes it
+    const char* english;
     const char* takes;
 };
 constexpr TypeInfo Types[] = {
-    {BarTypIsbn, "isbn", "ISBN-10, hyphens allowed; +NN or +NNNNN for an add-on"},
-    {BarTypEan13, "ean13", "13 digits with the check digit; +NN or +NNNNN for an add-on"},
-    {BarTypEan8, "ean8", "8 digits with the check digit"},
-    {BarTypUpc12, "upca", "11 digits, or 12 with the check digit; +NN or +NNNNN for an add-on"},
-    {BarTypEan5, "ean5", "5 digits"},
-    {BarTypEan2, "ean2", "2 digits"},
-    {BarTyp2aus5, "itf", "an even number of digits"},
-    {BarTypCodabar, "codabar", "0-9 - $ : / . + between start and stop characters A-D"},
-    {BarTyp3aus9, "code39", "0-9 A-Z space - . $ / + %"},
+    {BarTypIsbn, "isbn", "ISBN", "ISBN-10, hyphens allowed; +NN or +NNNNN for an add-on"},
+    {BarTypEan13, "ean13", "EAN-13", "13 digits with the check digit; +NN or +NNNNN for an add-on"},
+    {BarTypEan8, "ean8", "EAN-8", "8 digits with the check digit"},
+    {BarTypUpc12, "upca", "UPC-A", "11 digits, or 12 with the check digit; +NN or +NNNNN for an add-on"},
+    {BarTypEan5, "ean5", "EAN-5", "5 digits"},
+    {BarTypEan2, "ean2", "EAN-2", "2 digits"},
+    {BarTyp2aus5, "itf", "Interleaved 2 of 5", "an even number of digits"},
+    {BarTypCodabar, "codabar", "Codabar", "0-9 - $ : / . + between start and stop characters A-D"},
+    {BarTyp3aus9, "code39", "Code 39", "0-9 A-Z space - . $ / + %"},
+    {BarTypItf14, "itf14", "ITF-14", "13 digits, or 14 with the check digit"},
 };
 
 const char* ShortName(int flag)
@@ -39,7 +44,7 @@ std::string TypesTried(int mask)
 {
     std::string list;
     for (const auto& t : Types)
-        if (mask & t.flag) list += (list.empty() ? "" : ", ") + std::string(TypeName(t.flag));
+        if (mask & t.flag) list += (list.empty() ? "" : ", ") + std::string(t.english);
     return list;
 }
 
@@ -59,38 +64,110 @@ void Refuse(Answer& a, int status, std::string reason)
     a.reason = std::move(reason);
 }
 
-// Options of the print call that this build draws through the tool's layout
-// cannot give yet: named, so nobody gets a picture without them unawares.
-const char* NotYetDrawn(const Query& q)
+// The print call's formats by name (BarFmt... numbers).
+constexpr const char* FormatNumbers[] = {"", "wmf", "bmp", "png", "svg", "pdf", "eps", "tiff", "emf"};
+
+int FormatNumber(const std::string& name)
 {
-    if (q.magnification) return "magnification";
-    if (q.indicators) return "indicators";
-    if (q.bwr > 0) return "bwr";
-    if (q.bearer) return "bearer";
-    if (q.ink != -1) return "ink";
-    if (q.paper != -1) return "paper";
-    if (q.rotate) return "rotate";
-    if (!q.textFont.empty()) return "text-font";
-    if (q.textSize > 0) return "text-size";
-    return nullptr;
+    for (int i = 1; i < 9; ++i)
+        if (name == FormatNumbers[i]) return i;
+    return 0;
 }
 
-Sizing SizingOf(const Query& q, bool raster)
+int Micrometres(double mm) { return static_cast<int>(std::lround(mm * 1000)); }
+
+BarPrintStyle StyleOf(const Query& q)
 {
-    Sizing s;
-    s.bySize = q.module <= 0;
-    s.size = q.width ? Size{q.width, q.height} : raster ? Size{600, 240} : Size{5000, 2000};
-    s.moduleMm = q.module;
-    s.heightMm = q.barHeight;
-    s.dpi = q.dpi ? q.dpi : 300;
+    BarPrintStyle s{};
+    s.size = sizeof s;
+    s.types = q.types;
+    s.width = q.width;
+    s.height = q.height;
+    s.dpi = q.dpi;
+    s.module = Micrometres(q.module);
+    s.magnification = q.magnification;
+    s.barHeight = Micrometres(q.barHeight);
+    s.quietZones = q.quietZones;
+    s.indicators = q.indicators;
+    s.bwr = Micrometres(q.bwr);
+    s.bearer = q.bearer;
+    s.rotate = q.rotate;
+    s.narrow = q.narrow;
+    s.wide = q.wide;
+    s.text = q.font;
+    s.textSize = Micrometres(q.textSize);
+    std::strncpy(s.textFace, q.textFont.c_str(), sizeof s.textFace - 1);
+    s.inkModel = q.cmyk[0] >= 0 ? BarInkCmyk : BarInkRgb;
+    s.ink = q.ink >= 0 ? static_cast<int>(q.ink) : 0;
+    s.cyan = std::max(0, q.cmyk[0]);
+    s.magenta = q.cmyk[1];
+    s.yellow = q.cmyk[2];
+    s.black = q.cmyk[3];
+    s.paper = q.paper == -1 ? BarPaperWhite : q.paper == -2 ? BarPaperNone : BarPaperColor;
+    s.paperColor = q.paper >= 0 ? static_cast<int>(q.paper) : 0;
+    s.paddingX = Micrometres(q.padX);
+    s.paddingY = Micrometres(q.padY);
     return s;
 }
 
-bool WithinLimits(const Plan& plan, bool raster)
+// A raster picture sized by its module is as large as its text makes it: a
+// bound on that, from the widest symbol per character (Code 39 with its
+// weights) and the tallest usual height, keeps the drawing within the limits
+// before a pixel is drawn.
+bool WithinLimits(const Query& q, bool raster)
 {
-    const Size s = plan.surface;
-    if (raster) return s.width <= MaxSide && s.height <= MaxSide && int64_t{s.width} * s.height <= MaxPixels;
-    return s.width <= 32767 && s.height <= 32767; // the metafile's 16-bit coordinates
+    if (!raster || !(q.module > 0 || q.magnification)) return true; // a box: the parser checked it
+    const int dpi = q.dpi ? q.dpi : 300;
+    const double mm = q.module > 0 ? q.module : 0.33 * q.magnification / 100;
+    const double module = std::max(1.0, std::round(mm * dpi / 25.4)), px = dpi / 25.4;
+    const double ratio = std::ceil(double(q.wide ? q.wide : 3) / (q.narrow ? q.narrow : 1));
+    const double along = ((q.text.size() + 2) * (3 * ratio + 7) + 60) * module + 2 * q.padX * px;
+    const double across = (q.barHeight > 0 ? q.barHeight * px : std::max(along / 4, 90 * module)) + 2 * q.padY * px;
+    return along <= MaxSide && across <= MaxSide && along * across <= double(MaxPixels);
+}
+
+struct ProblemText {
+    int problem;
+    const char* text;
+};
+constexpr ProblemText Problems[] = {
+    {BarProblemFormat, "format: not made by this build (or paper=none, which only png, svg and wmf can be)"},
+    {BarProblemBox, "size or dpi: out of range"},
+    {BarProblemModule, "module or magnification: out of range, or both given"},
+    {BarProblemHeight, "height: out of range, or given without module or magnification"},
+    {BarProblemWeights, "narrow or wide: out of range"},
+    {BarProblemBwr, "bwr: a module or more"},
+    {BarProblemBearer, "bearer: out of range"},
+    {BarProblemRotate, "rotate: none of 0, 90, 180, 270"},
+    {BarProblemText, "font, text-font or text-size: out of range"},
+    {BarProblemInk, "ink: out of range"},
+    {BarProblemPaper, "paper: none is for png, svg and wmf only"},
+    {BarProblemAddOn, "text: an add-on (+NN, +NNNNN) follows only an EAN-13, ISBN or UPC-A"},
+    {BarProblemPadding, "padding: out of range"},
+    {BarProblemTooSmall, "size: the box is too small for this symbol"},
+};
+
+std::string ProblemReason(int problem)
+{
+    for (const auto& p : Problems)
+        if (p.problem == problem) return p.text;
+    return "the picture cannot be made with these options";
+}
+
+// The picture into a.body through the print call; a result of it.
+int Print(const Query& q, int format, Answer& a, BarPrintInfo& info)
+{
+    thread_local std::vector<char> buffer(1 << 16);
+    const BarPrintStyle style = StyleOf(q);
+    unsigned needed = 0;
+    int result = BarPrintToMemory(buffer.data(), static_cast<unsigned>(buffer.size()), &needed, format, q.text.c_str(),
+                                  &style, &info);
+    if (result == BarErrFile && needed > buffer.size()) {
+        buffer.resize(needed);
+        result = BarPrintToMemory(buffer.data(), needed, &needed, format, q.text.c_str(), &style, &info);
+    }
+    if (result == BarOk) a.body.assign(buffer.data(), needed);
+    return result;
 }
 
 } // namespace
@@ -99,35 +176,27 @@ void DrawQuery(const Query& q, Answer& a)
 {
     a.status = 200;
     a.body.clear();
-    const auto format = FormatNamed(q.format);
-    if (!format || !FormatAvailable(*format)) return Refuse(a, 400, "format: " + q.format + " pictures are not made by this build");
-    if (const char* name = NotYetDrawn(q)) return Refuse(a, 400, std::string(name) + ": not drawn by this build");
-    const Resolved r = Resolve(q.text, q.types);
-    if (!r.type || (r.fallback && q.strict))
-        return Refuse(a, 400, Quoted(q.text) + " fits none of the types tried (" + TypesTried(q.types) + ")" +
-                                  (r.why.empty() ? "" : "; " + r.why));
-    Style style;
-    style.font = static_cast<FontChoice>(q.font);
-    style.narrow = q.narrow;
-    style.wide = q.wide;
-    style.quietZones = q.quietZones;
-    const bool raster = IsRaster(*format);
-    const Sizing sizing = SizingOf(q, raster);
-    const Plan plan = PlanPicture(r, style, *format, sizing);
-    if (!plan.error.empty()) return Refuse(a, 400, plan.error);
-    if (!WithinLimits(plan, raster))
-        return Refuse(a, 413, "the picture would be " + std::to_string(plan.surface.width) + "x" +
-                                  std::to_string(plan.surface.height) + (raster ? " pixels" : " hundredths of a mm") +
-                                  ", beyond the limit");
-    const Size phys{static_cast<int>((int64_t{plan.surface.width} * 2540 + sizing.dpi / 2) / sizing.dpi),
-                    static_cast<int>((int64_t{plan.surface.height} * 2540 + sizing.dpi / 2) / sizing.dpi)};
-    thread_local Bytes bytes;
-    const int result = MakePicture(r, style, plan, *format, phys, bytes);
-    if (result != BarOk) return Refuse(a, result == BarErrCode ? 400 : 500, "the picture cannot be made");
-    a.body.assign(bytes.begin(), bytes.end());
+    const int format = FormatNumber(q.format);
+    const bool raster = ServeFormatNamed(q.format)->raster;
+    if (!WithinLimits(q, raster))
+        return Refuse(a, 413, "the picture would be larger than " + std::to_string(MaxSide) + " pixels a side or " +
+                                  std::to_string(MaxPixels) + " pixels in all");
+    // Strict: a wrong check digit is refused, not drawn as a later type.
+    const Resolved r = Resolve(q.text, q.types & BarTypAll);
+    const std::string tried = Quoted(q.text) + " fits none of the types tried (" + TypesTried(q.types) + ")";
+    if (q.strict && r.fallback) return Refuse(a, 400, tried + "; " + r.why);
+    BarPrintInfo info{};
+    info.size = sizeof info;
+    const int result = Print(q, format, a, info);
+    if (result == BarErrCode) return Refuse(a, 400, tried + (r.why.empty() ? "" : "; " + r.why));
+    if (result == BarErrStyle)
+        return Refuse(a, info.problem == BarProblemTooLarge ? 413 : 400,
+                      info.problem == BarProblemTooLarge ? "the picture would be larger than this server draws"
+                                                         : ProblemReason(info.problem));
+    if (result != BarOk) return Refuse(a, 500, "the picture cannot be made");
     a.contentType = ServeFormatNamed(q.format)->contentType;
-    a.typeDrawn = ShortName(r.type);
-    if (!r.addOn.empty()) a.typeDrawn += r.addOn.size() == 5 ? "+ean5" : "+ean2";
+    a.typeDrawn = ShortName(info.type);
+    if (info.addOnType) a.typeDrawn += std::string("+") + ShortName(info.addOnType);
 }
 
 std::string TypesJson()
@@ -135,9 +204,9 @@ std::string TypesJson()
     std::string json = "[";
     for (const auto& t : Types) {
         json += json.size() > 1 ? ",\n " : "";
-        json += "{\"name\":" + JsonString(t.name) + ",\"flag\":" + std::to_string(t.flag) +
-                ",\"display\":" + JsonString(FromCp1252(BarCodeName(t.flag))) + ",\"english\":" +
-                JsonString(TypeName(t.flag)) + ",\"takes\":" + JsonString(t.takes) + "}";
+        const std::string display = t.flag <= BarTypAll ? FromCp1252(BarCodeName(t.flag)) : t.english;
+        json += "{\"name\":" + JsonString(t.name) + ",\"flag\":" + std::to_string(t.flag) + ",\"display\":" +
+                JsonString(display) + ",\"english\":" + JsonString(t.english) + ",\"takes\":" + JsonString(t.takes) + "}";
     }
     return json + "]\n";
 }

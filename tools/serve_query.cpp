@@ -1,5 +1,6 @@
 #include "serve_query.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -89,11 +90,16 @@ std::string SetText(Query& q, const std::string& v)
     return "";
 }
 
+// The tool's type names, and itf14 (a type of the print call only).
 std::string SetTypes(Query& q, const std::string& v)
 {
-    const auto mask = ParseTypes(v);
-    if (!mask) return CheckTypes(v);
-    q.types = *mask & 511;
+    std::string rest = v;
+    const auto itf14 = rest.find("itf14");
+    const bool withItf14 = itf14 != std::string::npos;
+    if (withItf14) rest.replace(itf14, 5, "0");
+    const auto mask = ParseTypes(rest);
+    if (!mask && !(withItf14 && ParseTypes(rest + ",1"))) return CheckTypes(v) + " (or itf14)";
+    q.types = (mask ? *mask & 511 : 0) | (withItf14 ? 512 : 0);
     return "";
 }
 
@@ -116,7 +122,7 @@ std::string SetSize(Query& q, const std::string& v)
 
 std::string SetBearer(Query& q, const std::string& v)
 {
-    constexpr const char* Names[] = {"none", "frame", "bars"};
+    constexpr const char* Names[] = {"frame", "none", "bars"}; // as the print call numbers them
     for (int i = 0; i < 3; ++i)
         if (v == Names[i]) return q.bearer = i, "";
     return "is none of none, frame, bars";
@@ -145,6 +151,30 @@ std::string SetTextFont(Query& q, const std::string& v)
     return Need(plain, "is no face name (letters, digits, spaces, at most 31)");
 }
 
+// CCC,MMM,YYY,KKK in percent.
+std::string SetCmyk(Query& q, const std::string& v)
+{
+    int c[4];
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) {
+        const auto end = i < 3 ? v.find(',', at) : v.size();
+        if (end == std::string::npos || !Int(v.substr(at, end - at), 0, 100, c[i])) return "is no C,M,Y,K in percent (0,0,0,100)";
+        at = end + 1;
+    }
+    std::copy(c, c + 4, q.cmyk);
+    return "";
+}
+
+// MM, or X,Y in mm.
+std::string SetPadding(Query& q, const std::string& v)
+{
+    const auto comma = v.find(',');
+    const bool ok = comma == std::string::npos
+                        ? Real(v, 0, 100, q.padX) && Real(v, 0, 100, q.padY)
+                        : Real(v.substr(0, comma), 0, 100, q.padX) && Real(v.substr(comma + 1), 0, 100, q.padY);
+    return Need(ok, "is no margin in mm from 0 to 100 (MM, or X,Y)");
+}
+
 struct Param {
     const char* name;
     Setter set;
@@ -166,6 +196,9 @@ constexpr Param RenderParams[] = {
     {"bwr", [](Query& q, const std::string& v) { return Need(Real(v, 0, 10, q.bwr), "is no reduction in mm from 0 to 10"); }},
     {"bearer", SetBearer},
     {"ink", [](Query& q, const std::string& v) { return Need(Colour(v, q.ink), "is no colour RRGGBB"); }},
+    {"ink-cmyk", SetCmyk},
+    {"cmyk", [](Query& q, const std::string& v) { bool k = false; return Flag(v, k) ? (q.cmyk[0] = k ? 0 : -1, q.cmyk[3] = k ? 100 : 0, "") : "is neither yes nor no"; }},
+    {"padding", SetPadding},
     {"paper", SetPaper},
     {"rotate", [](Query& q, const std::string& v) { return Need(Int(v, 0, 270, q.rotate) && q.rotate % 90 == 0, "is none of 0, 90, 180, 270"); }},
     {"font", SetFont},
@@ -236,7 +269,7 @@ struct BwipId {
 };
 constexpr BwipId BwipIds[] = {
     {"ean13", 2, 13}, {"ean8", 4, 8}, {"upca", 8, 0}, {"ean5", 16, 0}, {"ean2", 32, 0}, {"isbn", 1, 0},
-    {"interleaved2of5", 64, 0}, {"rationalizedCodabar", 128, 0}, {"code39", 256, 0},
+    {"interleaved2of5", 64, 0}, {"rationalizedCodabar", 128, 0}, {"code39", 256, 0}, {"itf14", 512, 0},
 };
 
 char Gs1CheckDigit(const std::string& digits)
@@ -271,7 +304,7 @@ std::string SetBwipOption(Query& q, BwipScale& scale, const std::string& name, c
     if (name == "scaleY") return Need(Int(v, 1, 100, scale.y), "is no whole scale from 1 to 100");
     if (name == "height") return Need(Real(v, 1, MaxMm, q.barHeight), "is no height in mm from 1 to 1000");
     if (name == "includetext") return Flag(v, on) ? (q.font = on ? 0 : 1, "") : "is neither true nor false";
-    if (name == "guardwhitespace") return Flag(v, on) ? (q.quietZones = on, "") : "is neither true nor false";
+    if (name == "guardwhitespace") return Flag(v, on) ? (q.quietZones = q.indicators = on, "") : "is neither true nor false";
     if (name == "inkspread") return Real(v, 0, 10, q.bwr) ? (q.bwr *= 25.4 / 72, "") : "is no spread in points from 0 to 10";
     if (name == "backgroundcolor") return Need(BwipColour(v, q.paper), "is no colour RRGGBB or CCMMYYKK");
     if (name == "barcolor") return Need(BwipColour(v, q.ink), "is no colour RRGGBB or CCMMYYKK");
@@ -282,12 +315,16 @@ std::string SetBwipOption(Query& q, BwipScale& scale, const std::string& name, c
             if (v == letter) return q.rotate = degrees, "";
         return "is none of N, R, I, L";
     }
-    if (name.rfind("padding", 0) == 0) {
-        int none = 0;
-        return Need(Int(v, 0, 0, none), "is not taken: margins come as quiet zones (guardwhitespace)");
+    if (name == "padding" || name == "paddingwidth" || name == "paddingheight") {
+        int points = 0; // bwip-js's padding is in points, as its modules
+        if (!Int(v, 0, 999, points)) return "is no padding in points from 0 to 999";
+        // padding comes first (the names are sorted), the sides' own after it
+        if (name != "paddingheight") q.padX = points * 25.4 / 72;
+        if (name != "paddingwidth") q.padY = points * 25.4 / 72;
+        return "";
     }
     return "is not taken here (taken: bcid, text, scale, scaleX, scaleY, height, includetext, guardwhitespace, "
-           "inkspread, rotate, backgroundcolor, barcolor, format)";
+           "inkspread, rotate, padding, paddingwidth, paddingheight, backgroundcolor, barcolor, format)";
 }
 
 // The text as the library takes it: the check digit bwip-js would compute,
@@ -328,7 +365,7 @@ Parsed ParseBwip(const Params& params)
             for (const auto& b : BwipIds)
                 if (value == b.bcid) id = &b;
             if (!id) why = "'" + value + "' is not drawn here (drawn: ean13, ean8, upca, ean5, ean2, isbn, "
-                                         "interleaved2of5, rationalizedCodabar, code39)";
+                                         "interleaved2of5, itf14, rationalizedCodabar, code39)";
         } else {
             why = name == "text" ? SetText(q, value) : SetBwipOption(q, scale, name, value);
         }
@@ -349,10 +386,11 @@ std::string Normalised(const Query& q)
 {
     char line[512];
     std::snprintf(line, sizeof line,
-                  "%d|%s|%dx%d|%.4f|%d|%.4f|%d|%d%d|%.4f|%d|%ld|%ld|%d|%d|%s|%.4f|%d|%d|%d|", q.types,
-                  q.format.c_str(), q.width, q.height, q.module, q.dpi, q.barHeight, q.magnification, q.quietZones,
-                  q.indicators, q.bwr, q.bearer, q.ink, q.paper, q.rotate, q.font, q.textFont.c_str(), q.textSize,
-                  q.narrow, q.wide, q.strict);
+                  "%d|%s|%dx%d|%.4f|%d|%.4f|%d|%d%d|%.4f|%d|%ld|%d,%d,%d,%d|%ld|%d|%d|%s|%.4f|%d|%d|%.4f,%.4f|%d|",
+                  q.types, q.format.c_str(), q.width, q.height, q.module, q.dpi, q.barHeight, q.magnification,
+                  q.quietZones, q.indicators, q.bwr, q.bearer, q.ink, q.cmyk[0], q.cmyk[1], q.cmyk[2], q.cmyk[3],
+                  q.paper, q.rotate, q.font, q.textFont.c_str(), q.textSize, q.narrow, q.wide, q.padX, q.padY,
+                  q.strict);
     return line + q.text;
 }
 

@@ -17,7 +17,7 @@ using Params = std::multimap<std::string, std::string>; // as the HTTP layer dec
 // options take. A zero or empty field is the library's default.
 struct Query {
     std::string text;          // the code, with +NN or +NNNNN for an add-on
-    int types = 511;           // the mask tried, lowest flag first (BarTypAll)
+    int types = 511;           // the mask tried, lowest flag first (BarTypAll); 512 ITF-14
     std::string format = "png"; // a name of ServeFormats
     int width = 0, height = 0; // size: the box, pixels (raster) or 0.01 mm (vector); 0: the format's default
     double module = 0;         // the narrow module width in mm (sizes the picture instead of the box)
@@ -26,14 +26,16 @@ struct Query {
     int magnification = 0;     // percent of the 0.33 mm EAN/UPC module, 80 to 200
     bool quietZones = false, indicators = false;
     double bwr = 0;            // bar width reduction in mm
-    int bearer = 0;            // ITF-14 bearer bars: 0 none, 1 frame, 2 top and bottom bars
+    int bearer = 0;            // ITF-14 bearer bars: 0 frame, 1 none, 2 top and bottom bars
     long ink = -1;             // 0xRRGGBB; -1 black
+    int cmyk[4] = {-1, 0, 0, 0}; // the ink as cyan, magenta, yellow, black in percent; cmyk[0] -1: RGB
     long paper = -1;           // 0xRRGGBB; -1 white, -2 none (transparent)
     int rotate = 0;            // 0, 90, 180 or 270 degrees
     int font = 0;              // the human-readable text: 0 default, 1 none, 2 bold
     std::string textFont;      // a face of the caller's for that text
     double textSize = 0;       // its height in mm
     int narrow = 0, wide = 0;  // Interleaved 2 of 5 and Code 39 element weights
+    double padX = 0, padY = 0; // blank beside (left and right) and above and below the symbol, mm
     bool strict = true;        // refuse a wrong check digit instead of trying later types (strict=no: the library's way)
 };
 
