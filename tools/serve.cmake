@@ -16,7 +16,7 @@ file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/serve_page.h
      @ONLY)
 
 target_sources(lumtar PRIVATE ${CMAKE_CURRENT_LIST_DIR}/serve.cpp ${CMAKE_CURRENT_LIST_DIR}/serve_query.cpp
-                              ${CMAKE_CURRENT_LIST_DIR}/serve_draw.cpp)
+                              ${CMAKE_CURRENT_LIST_DIR}/serve_bwip.cpp ${CMAKE_CURRENT_LIST_DIR}/serve_draw.cpp)
 target_include_directories(lumtar PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
 target_compile_definitions(lumtar PRIVATE LUMTAR_SERVE)
 target_link_libraries(lumtar PRIVATE PkgConfig::HTTPLIB)
