@@ -5,7 +5,7 @@
  * human-readable text, ink and paper, and a turn. Into a file or into the
  * caller's buffer.
  *
- * liblumtar32.so (all six formats of lumtar32_formats.h) and lumtar32.dll
+ * liblumtar32.so (every format of lumtar32_formats.h) and lumtar32.dll
  * (WMF and BMP) export BarPrint and BarPrintToMemory, from version 1.1. This
  * header stands alone, as lumtar32.h does: include it instead of or beside it.
  *
@@ -62,6 +62,8 @@ extern "C" {
 #define BarFmtSvg 4
 #define BarFmtPdf 5
 #define BarFmtEps 6
+#define BarFmtTif 7
+#define BarFmtEmf 8
 #endif
 
 /* ITF-14 (GS1): 14 digits as Interleaved 2 of 5 with bearer bars; 13 digits get
@@ -87,14 +89,14 @@ extern "C" {
 
 /* inkModel */
 #define BarInkRgb 0
-#define BarInkCmyk 1 /* cyan, magenta, yellow, black in percent; RGB formats get its RGB */
+#define BarInkCmyk 1 /* cyan, magenta, yellow, black in percent: PDF, EPS and TIFF state it so, the others get its RGB */
 
 typedef struct BarPrintStyle {
     int size;                  /* sizeof(BarPrintStyle) */
     int types;                 /* type mask, 0 for BarTypAll; BarTypItf14 */
-    int width, height;         /* the box: 0.01 mm (WMF, SVG, PDF, EPS) or pixels (BMP, PNG) */
-    int physWidth, physHeight; /* BMP, PNG: printed size in 0.01 mm; 0: from dpi */
-    int dpi;                   /* BMP, PNG: pixels per inch, 0 for 300 */
+    int width, height;         /* the box: 0.01 mm (WMF, SVG, PDF, EPS, EMF) or pixels (BMP, PNG, TIFF) */
+    int physWidth, physHeight; /* BMP, PNG, TIFF: printed size in 0.01 mm; 0: from dpi */
+    int dpi;                   /* BMP, PNG, TIFF: pixels per inch, 0 for 300 */
     int module;                /* X-dimension in micrometres; 0: the box */
     int magnification;         /* percent of 330 micrometres (80..200); 0: not used */
     int barHeight;             /* micrometres; 0: the usual height */

@@ -11,6 +11,7 @@
 
 #include "output/formats.h"
 #include "output/numbers.h"
+#include "output/press.h"
 
 namespace lumtar {
 namespace {
@@ -74,9 +75,16 @@ void PutString(Bytes& out, const std::string& chars)
     out.push_back(')');
 }
 
-void PutGray(Bytes& out, uint32_t color)
+void PutGray(Bytes& out, uint32_t color, const Ink& ink)
 {
-    if (color == 0) {
+    if (ink.cmyk) { // the press's own four inks
+        const Colour c = ColourOf(color, ink);
+        for (const double v : c.v) {
+            PutNumber(out, v);
+            out.push_back(' ');
+        }
+        Put(out, "setcmykcolor\n");
+    } else if (color == 0) {
         Put(out, "0 setgray\n");
     } else if (color == 0xFFFFFF) {
         Put(out, "1 setgray\n");
@@ -103,7 +111,7 @@ void PutRect(Bytes& out, double x, double y, double width, double height)
 }
 
 // color: the colour set outside; what is set here ends with the grestore.
-void PutText(Bytes& out, const Mark& text, const Face& face, size_t fontIndex, uint32_t color)
+void PutText(Bytes& out, const Mark& text, const Face& face, size_t fontIndex, uint32_t color, const Ink& ink)
 {
     const LineLayout line = LayoutOf(face, text);
     int tenths = text.font.escapement % 3600;
@@ -128,11 +136,11 @@ void PutText(Bytes& out, const Mark& text, const Face& face, size_t fontIndex, u
     out.push_back('\n');
     // GDI fills the cell behind upright text in the opaque background mode.
     if (text.opaque && tenths == 0 && line.width > 0) {
-        PutGray(out, text.background);
+        PutGray(out, text.background, ink);
         PutRect(out, line.left, line.baseline - line.ascent, line.width, line.ascent + line.descent);
         color = text.background;
     }
-    if (color != text.color) PutGray(out, text.color);
+    if (color != text.color) PutGray(out, text.color, ink);
     Put(out, "/F");
     Put(out, static_cast<long long>(fontIndex));
     Put(out, " findfont [");
@@ -150,7 +158,9 @@ void PutText(Bytes& out, const Mark& text, const Face& face, size_t fontIndex, u
 
 } // namespace
 
-int EpsOfScene(const Scene& scene, int width, int height, Bytes& out)
+int EpsOfScene(const Scene& scene, int width, int height, Bytes& out) { return EpsOfScene(scene, width, height, Ink{}, out); }
+
+int EpsOfScene(const Scene& scene, int width, int height, const Ink& ink, Bytes& out)
 {
     if (width <= 0 || height <= 0 || scene.extX <= 0 || scene.extY <= 0) return BarErrGdi;
     // The faces of the lines, each defined once in the prolog.
@@ -198,16 +208,17 @@ int EpsOfScene(const Scene& scene, int width, int height, Bytes& out)
     Put(out, -static_cast<long long>(scene.orgX));
     out.push_back(' ');
     Put(out, -static_cast<long long>(scene.orgY));
-    Put(out, " translate\n1 setgray\n");
+    Put(out, " translate\n");
+    PutGray(out, 0xFFFFFF, ink);
     PutRect(out, scene.orgX, scene.orgY, scene.extX, scene.extY);
     uint32_t color = 0xFFFFFF;
     for (size_t i = 0; i < scene.marks.size(); ++i) {
         const Mark& mark = scene.marks[i];
         if (mark.text) {
-            if (faces[i]) PutText(out, mark, *faces[i], fontOf[i], color);
+            if (faces[i]) PutText(out, mark, *faces[i], fontOf[i], color, ink);
             continue;
         }
-        if (mark.color != color) PutGray(out, mark.color);
+        if (mark.color != color) PutGray(out, mark.color, ink);
         color = mark.color;
         PutRect(out, mark.left, mark.top, mark.right - mark.left, mark.bottom - mark.top);
     }

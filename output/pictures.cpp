@@ -7,6 +7,7 @@
 #include "lumtar32_formats.h"
 #include "output/files.h"
 #include "output/formats.h"
+#include "output/pdf_document.h"
 #include "output/press.h"
 
 namespace lumtar {
@@ -112,6 +113,11 @@ bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height)
 
 int PictureOfBits(int format, const Bytes& bits, int width, int height, Bytes& out)
 {
+    return PictureOfBits(format, bits, width, height, Ink{}, out);
+}
+
+int PictureOfBits(int format, const Bytes& bits, int width, int height, const Ink& ink, Bytes& out)
+{
     if (format == BarFmtWmf) {
         out.resize(PlaceableHeaderSize + bits.size());
         PutPlaceableHeader(out.data(), width, height);
@@ -122,15 +128,21 @@ int PictureOfBits(int format, const Bytes& bits, int width, int height, Bytes& o
     Scene scene;
     if (!SceneOf(bits.data(), bits.size(), width, height, scene) || scene.extX <= 0 || scene.extY <= 0) return BarErrGdi;
     return format == BarFmtSvg   ? SvgOfScene(scene, width, height, out)
-           : format == BarFmtPdf ? PdfOfScene(scene, width, height, out)
+           : format == BarFmtPdf ? PdfOfScene(scene, width, height, PdfOptions{ink, true}, out)
            : format == BarFmtEmf ? EmfOfScene(scene, width, height, out)
-                                 : EpsOfScene(scene, width, height, out);
+                                 : EpsOfScene(scene, width, height, ink, out);
 }
 
 int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, Bytes& out)
 {
+    return PictureOfRows(format, rows, width, height, physWidth, physHeight, Ink{}, out);
+}
+
+int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, const Ink& ink,
+                  Bytes& out)
+{
     if (format == BarFmtPng) return PngOfRows(rows.data(), width, height, physWidth, physHeight, out);
-    if (format == BarFmtTif) return TiffOfRows(rows.data(), width, height, physWidth, physHeight, Ink{}, out);
+    if (format == BarFmtTif) return TiffOfRows(rows.data(), width, height, physWidth, physHeight, ink, out);
     if (format != BarFmtBmp) return BarErrFile;
     out.resize(BmpBitsOffset + rows.size());
     std::memset(out.data(), 0, BmpBitsOffset);

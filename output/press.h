@@ -14,6 +14,15 @@ namespace lumtar {
 // inch from the physical size when it is known. BarOk or BarErrGdi.
 int TiffOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, const Ink& ink, Bytes& out);
 
+// EPS with the colours stated by the ink: setcmykcolor for a CMYK ink.
+int EpsOfScene(const Scene& scene, int width, int height, const Ink& ink, Bytes& out);
+
+// PictureOfBits and PictureOfRows with the ink: PDF, EPS and TIFF state a
+// CMYK ink as CMYK; the other formats have RGB only.
+int PictureOfBits(int format, const Bytes& bits, int width, int height, const Ink& ink, Bytes& out);
+int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, const Ink& ink,
+                  Bytes& out);
+
 // An enhanced metafile of the scene, its frame the picture's size in 0.01 mm.
 int EmfOfScene(const Scene& scene, int width, int height, Bytes& out);
 

@@ -1,6 +1,7 @@
 #include "print/picture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -9,12 +10,28 @@
 #ifndef _WIN32
 #include "lumtar32_formats.h"
 #include "output/formats.h"
+#include "output/press.h"
 #endif
 
 namespace lumtar::print {
 namespace {
 
 COLORREF Colorref(int rgb) { return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF); }
+
+#ifndef _WIN32
+// The press's ink: the record's CMYK where it gave one, for the marks recolored to its RGB.
+Ink InkOf(const Output& o)
+{
+    Ink ink;
+    ink.cmyk = o.cmyk;
+    ink.rgb = Colorref(o.ink);
+    ink.cyan = o.cmykInk[0] / 100.0;
+    ink.magenta = o.cmykInk[1] / 100.0;
+    ink.yellow = o.cmykInk[2] / 100.0;
+    ink.black = o.cmykInk[3] / 100.0;
+    return ink;
+}
+#endif
 
 struct Job {
     const Output& o;
@@ -126,13 +143,19 @@ int VectorPicture(const Job& j, Bytes& out)
 #ifdef _WIN32
     return BarErrGdi;
 #else
-    if (PictureOfBits(j.o.format, bits, w, h, out) != BarOk) return BarErrGdi;
+    if (PictureOfBits(j.o.format, bits, w, h, InkOf(j.o), out) != BarOk) return BarErrGdi;
     if (j.o.format == BarFmtSvg && j.o.paper == BarPaperNone) {
         // Without the white background that comes first.
         const char rect[] = "<rect ";
         const auto begin = std::search(out.begin(), out.end(), rect, rect + 6);
         const auto end = std::find(begin, out.end(), '\n');
         if (end != out.end()) out.erase(begin, end + 1);
+    }
+    if (j.o.format == BarFmtSvg && j.o.cmyk) { // after the XML declaration
+        char note[160];
+        const int length = std::snprintf(note, sizeof note, "<!-- ink C %d M %d Y %d K %d, stated as RGB #%06x: SVG has no CMYK -->\n",
+                                         j.o.cmykInk[0], j.o.cmykInk[1], j.o.cmykInk[2], j.o.cmykInk[3], j.o.ink);
+        out.insert(std::find(out.begin(), out.end(), '\n') + 1, note, note + length);
     }
     return BarOk;
 #endif
@@ -211,6 +234,8 @@ int Encode(const Job& j, const Bytes& rows, Bytes& out)
 #ifdef _WIN32
     return BarErrGdi;
 #else
+    if (o.format == BarFmtTif)
+        return PictureOfRows(BarFmtTif, rows, j.plan.width, j.plan.height, o.physWidth, o.physHeight, InkOf(o), out);
     if (PictureOfRows(BarFmtPng, rows, j.plan.width, j.plan.height, o.physWidth, o.physHeight, out) != BarOk)
         return BarErrGdi;
     if (o.Colored()) PngColors(o, out);
@@ -247,7 +272,8 @@ int RasterPicture(const Job& j, Bytes& out)
 int PrintPicture(const Output& o, const Resolved& r, const Style& s, const Plan& plan, Bytes& out)
 {
     const Job j{o, r, s, plan};
-    return o.format == BarFmtBmp || o.format == BarFmtPng ? RasterPicture(j, out) : VectorPicture(j, out);
+    const bool raster = o.format == BarFmtBmp || o.format == BarFmtPng || o.format == BarFmtTif;
+    return raster ? RasterPicture(j, out) : VectorPicture(j, out);
 }
 
 } // namespace lumtar::print

@@ -1,5 +1,6 @@
 #include "print/style.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lumtar::print {
@@ -14,7 +15,7 @@ bool Flag(int value) { return value == 0 || value == 1; }
 int CheckSizing(const BarPrintStyle& r, Request& q)
 {
     Sizing& z = q.sizing;
-    z.raster = q.output.format == BarFmtBmp || q.output.format == BarFmtPng;
+    z.raster = q.output.format == BarFmtBmp || q.output.format == BarFmtPng || q.output.format == BarFmtTif;
     if ((r.width == 0) != (r.height == 0) || !Within(r.width, 0, Largest) || !Within(r.height, 0, Largest) ||
         (r.physWidth == 0) != (r.physHeight == 0) || !Within(r.physWidth, 0, Largest) ||
         !Within(r.physHeight, 0, Largest) || !Within(r.dpi, 0, Largest))
@@ -70,7 +71,13 @@ int CheckColors(const BarPrintStyle& r, Request& q)
     o.ink = r.inkModel == BarInkCmyk
                 ? Channel(r.cyan, r.black) << 16 | Channel(r.magenta, r.black) << 8 | Channel(r.yellow, r.black)
                 : r.ink;
+    o.cmyk = r.inkModel == BarInkCmyk;
+    const int cmyk[4] = {r.cyan, r.magenta, r.yellow, r.black};
+    std::copy(cmyk, cmyk + 4, o.cmykInk);
+    // A 1-bit TIFF is black on white; an 8-bit one is the CMYK ink on no ink.
+    if (o.format == BarFmtTif && !o.cmyk && o.ink != 0) return BarProblemInk;
     if (!Within(r.paper, 0, 2) || !Within(r.paperColor, 0, 0xFFFFFF)) return BarProblemPaper;
+    if (o.format == BarFmtTif && r.paper != BarPaperWhite) return BarProblemPaper;
     // Transparency: PNG's palette, SVG without its background, WMF as it is.
     if (r.paper == BarPaperNone && o.format != BarFmtPng && o.format != BarFmtSvg && o.format != BarFmtWmf)
         return BarProblemPaper;
@@ -86,7 +93,7 @@ bool Writes(int format)
 #ifdef _WIN32
     return format == BarFmtWmf || format == BarFmtBmp;
 #else
-    return format >= BarFmtWmf && format <= BarFmtEps;
+    return format >= BarFmtWmf && format <= BarFmtEmf;
 #endif
 }
 

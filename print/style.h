@@ -13,6 +13,8 @@ struct Output {
     int format = 0;
     int physWidth = 0, physHeight = 0; // raster: 0.01 mm
     int ink = 0;                       // 0xRRGGBB
+    bool cmyk = false;                 // the ink given as CMYK: PDF, EPS and TIFF state it so
+    int cmykInk[4] = {};               // cyan, magenta, yellow, black in percent
     int paper = BarPaperWhite;
     int paperColor = 0xFFFFFF;         // 0xRRGGBB
     bool Colored() const { return ink != 0 || paper != BarPaperWhite; }

@@ -23,6 +23,7 @@
 
 #include "lumtar32_formats.h"
 #include "lumtar32_gdi.h"
+#include "lumtar32_print.h"
 #include "output/pdf_document.h"
 #include "support/shell.h"
 
@@ -374,6 +375,68 @@ TEST(Pdf, DocumentOfManyPages)
         for (const char* page : {"1", "2"})
             EXPECT_EQ(Output("zbarimg -q --nodbus '" + Dir() + "/document-" + page + ".png' 2>/dev/null"), Samples[1].zbar);
     }
+}
+
+// A CMYK ink is stated as CMYK: Ghostscript's ink coverage finds only the
+// ink's plates, and the TIFF's pixels are the ink or no ink.
+TEST(Ink, CmykIsStatedAsCmyk)
+{
+    static const struct {
+        int format;
+        int cmyk[4];
+    } Cases[] = {
+        {BarFmtPdf, {0, 0, 0, 100}}, {BarFmtEps, {0, 0, 0, 100}}, {BarFmtTif, {0, 0, 0, 100}},
+        {BarFmtPdf, {100, 0, 0, 0}}, {BarFmtEps, {0, 60, 0, 0}},  {BarFmtTif, {0, 0, 100, 20}},
+    };
+    for (const auto& c : Cases) {
+        SCOPED_TRACE(std::to_string(c.format) + " " + std::to_string(c.cmyk[0]) + " " + std::to_string(c.cmyk[1]) + " " +
+                     std::to_string(c.cmyk[2]) + " " + std::to_string(c.cmyk[3]));
+        BarPrintStyle style{};
+        style.size = sizeof style;
+        style.inkModel = BarInkCmyk;
+        style.cyan = c.cmyk[0], style.magenta = c.cmyk[1], style.yellow = c.cmyk[2], style.black = c.cmyk[3];
+        const std::string path = Dir() + "/ink." + std::to_string(c.format);
+        ASSERT_EQ(BarPrint(path.c_str(), c.format, Samples[1].text, &style, nullptr), BarOk);
+        double coverage[4] = {};
+        if (c.format == BarFmtTif) {
+            TIFF* tiff = TIFFOpen(path.c_str(), "r");
+            ASSERT_TRUE(tiff);
+            uint32_t w = 0, h = 0;
+            TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &w);
+            TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &h);
+            std::vector<uint8_t> line(TIFFScanlineSize(tiff));
+            for (uint32_t y = 0; y < h; ++y) {
+                ASSERT_EQ(TIFFReadScanline(tiff, line.data(), y, 0), 1);
+                for (uint32_t x = 0; x < w; ++x) {
+                    const bool inked = line[4 * x] || line[4 * x + 1] || line[4 * x + 2] || line[4 * x + 3];
+                    for (int k = 0; k < 4; ++k) {
+                        EXPECT_EQ(line[4 * x + k], inked ? std::lround(c.cmyk[k] * 2.55) : 0);
+                        coverage[k] += line[4 * x + k] / 255.0 / w / h;
+                    }
+                }
+            }
+            TIFFClose(tiff);
+        } else {
+            if (!HaveProgram("gs")) GTEST_SKIP() << "Ghostscript is not installed";
+            const std::string out = Shell("gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=inkcov -o - '" + path + "'");
+            ASSERT_EQ(std::sscanf(out.c_str(), "%lf %lf %lf %lf", &coverage[0], &coverage[1], &coverage[2], &coverage[3]), 4)
+                << out;
+        }
+        for (int k = 0; k < 4; ++k) {
+            if (c.cmyk[k]) EXPECT_GT(coverage[k], 0.05) << k;
+            else EXPECT_EQ(coverage[k], 0) << k;
+        }
+    }
+    // SVG has RGB only, and says so.
+    BarPrintStyle style{};
+    style.size = sizeof style;
+    style.inkModel = BarInkCmyk;
+    style.black = 100;
+    const std::string svg = Dir() + "/ink.svg";
+    ASSERT_EQ(BarPrint(svg.c_str(), BarFmtSvg, Samples[1].text, &style, nullptr), BarOk);
+    const Bytes bytes = ReadAll(svg);
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("<!-- ink C 0 M 0 Y 0 K 100, stated as RGB #000000: SVG has no CMYK -->"),
+              std::string::npos);
 }
 
 TEST(Memory, FileFormsHoldTheSameBytes)
