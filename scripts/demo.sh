@@ -25,9 +25,9 @@ demo=(
   "codabar codabar A40156B       -"
   "code39  code39  CODE-39       -"
 )
-# The formats this build writes (PNG, SVG, PDF and EPS come with the library's picture formats).
+# The formats this build writes (PNG, TIFF, SVG, PDF, EPS and EMF come with the library's picture formats).
 formats=(wmf bmp)
-for f in png svg pdf eps; do
+for f in png tif svg pdf eps emf; do
   if $lumtar render 12 --types ean2 -o "$out/probe.$f" >/dev/null 2>&1; then formats+=("$f"); fi
   rm -f "$out/probe.$f"
 done
@@ -36,7 +36,7 @@ echo "== nine symbologies: vector formats 50 x 20 mm, raster ones 600 x 240 pixe
 for line in "${demo[@]}"; do
   read -r name types text addon <<<"$line"
   for f in "${formats[@]}"; do
-    case $f in bmp | png) size=600x240 ;; *) size=5000x2000 ;; esac
+    case $f in bmp | png | tif) size=600x240 ;; *) size=5000x2000 ;; esac
     $lumtar render "$text" --types "$types" --size "$size" -o "$out/$name.$f" >/dev/null
   done
 done

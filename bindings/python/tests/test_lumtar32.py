@@ -56,7 +56,8 @@ def test_through_files_as_the_dll_does(monkeypatch):
         lumtar32.render("4006381333931", "png")
 
 
-MAGIC = {"bmp": b"BM", "wmf": b"\xd7\xcd\xc6\x9a", "png": b"\x89PNG", "svg": b"<", "pdf": b"%PDF", "eps": b"%!PS"}
+MAGIC = {"bmp": b"BM", "wmf": b"\xd7\xcd\xc6\x9a", "png": b"\x89PNG", "svg": b"<", "pdf": b"%PDF", "eps": b"%!PS",
+         "tif": b"II*\0", "emf": b"\x01\0\0\0"}
 
 
 @pytest.mark.parametrize("fmt", sorted(MAGIC))

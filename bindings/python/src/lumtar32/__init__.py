@@ -39,7 +39,8 @@ class Type(enum.IntFlag):
 
 
 # Format name -> (the memory API's format number, raster?)
-FORMATS = {"wmf": (1, False), "bmp": (2, True), "png": (3, True), "svg": (4, False), "pdf": (5, False), "eps": (6, False)}
+FORMATS = {"wmf": (1, False), "bmp": (2, True), "png": (3, True), "svg": (4, False), "pdf": (5, False), "eps": (6, False),
+           "tif": (7, True), "tiff": (7, True), "emf": (8, False)}
 
 # Default sizes, as the lumtar tool draws: raster formats in pixels, vector
 # formats in hundredths of a millimetre (50 x 20 mm).
@@ -146,11 +147,12 @@ def render(text: Text, format: str = "png", size: Optional[Tuple[int, int]] = No
            font: Font = "default", types: int = Type.ALL, narrow: int = 0, wide: int = 0) -> bytes:
     """The picture of a code, as the bytes of a file in the given format.
 
-    format: "bmp" (1 bit), "png" (1 bit), "wmf" (placeable metafile), "svg", "pdf" or "eps".
-    size: (width, height); pixels for bmp and png (default 600 x 240), hundredths
+    format: "bmp" (1 bit), "png" (1 bit), "tif" (1 bit, CCITT Group 4), "wmf" (placeable
+        metafile), "emf" (enhanced metafile), "svg", "pdf" or "eps".
+    size: (width, height); pixels for bmp, png and tif (default 600 x 240), hundredths
         of a millimetre for the vector formats (default 5000 x 2000, 50 x 20 mm;
         a WMF at most 32767 x 32767).
-    dpi: the printed resolution of bmp and png, stored in the file (default 300).
+    dpi: the printed resolution of bmp, png and tif, stored in the file (default 300).
     font: "default", "none" (bars only), "bold", or (face, height[, weight]) with
         the height in 64ths of the symbol's height (the default font's is 8).
     types: the mask of types to try, lowest flag first.
@@ -196,7 +198,7 @@ def render(text: Text, format: str = "png", size: Optional[Tuple[int, int]] = No
 
 
 def save(path: Union[str, "os.PathLike[str]"], text: Text, **options) -> None:
-    """Render a code into a file whose extension (.png, .svg, .pdf, .eps, .bmp, .wmf) names the format.
+    """Render a code into a file whose extension (.png, .tif, .svg, .pdf, .eps, .emf, .bmp, .wmf) names the format.
 
     options are render's. Nothing is written when the text fits none of the types.
     """
