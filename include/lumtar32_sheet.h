@@ -75,6 +75,7 @@ typedef struct BarSheetStyle {
     int marginTop, marginRight, marginBottom, marginLeft; /* the grid's page margins */
     int labelMargin;         /* nothing nearer a label's edge; -1: the template's (the grid's: 2 mm) */
     int skip;                /* labels left blank on the first sheet (a partly used one) */
+    int startRow, startColumn; /* or, from 1: the first label to use (rows top down, columns left to right) */
     int offsetX, offsetY;    /* every label moved by this much: right and down (printer calibration) */
     int module;              /* X-dimension; 0: by magnification */
     int magnification;       /* percent of 330 micrometres, 80 to 200; 0: 100 */
@@ -111,7 +112,7 @@ typedef struct BarSheetInfo {
 #define BarSheetProblemGrid 3     /* page, columns, rows, margins */
 #define BarSheetProblemColumn 4   /* a column named that the header lacks */
 #define BarSheetProblemModule 5   /* module, magnification */
-#define BarSheetProblemPlace 6    /* skip, offsetX, offsetY, labelMargin */
+#define BarSheetProblemPlace 6    /* skip, startRow, startColumn, offsetX, offsetY, labelMargin */
 #define BarSheetProblemLines 7    /* lineCount, lines, textSize */
 #define BarSheetProblemRecords 8  /* no records, or no header */
 #define BarSheetProblemTypes 9

@@ -99,6 +99,10 @@ int Settle(const char* records, const BarSheetStyle* style, Asked& a)
     if (s.skip < 0 || s.skip > 1000000 || !Length(std::abs(s.offsetX)) || !Length(std::abs(s.offsetY)))
         return BarSheetProblemPlace;
     a.run.skip = s.skip;
+    if (s.startRow || s.startColumn) {
+        a.run.skip = SlotAt(SlotsOf(a.run.sheet), s.startRow, s.startColumn);
+        if (s.skip || a.run.skip < 0) return BarSheetProblemPlace;
+    }
     a.run.offsetX = Mm(s.offsetX);
     a.run.offsetY = Mm(s.offsetY);
     if ((s.module && s.magnification) || (s.module && (s.module < 10 || s.module > 100000)) ||

@@ -36,6 +36,9 @@ struct Slot {
     double x = 0, y = 0;
 };
 std::vector<Slot> SlotsOf(const Template& t);
+// The index among those of the label in row and column (from 1), -1 when the
+// sheet has no such label.
+long SlotAt(const std::vector<Slot>& slots, int row, int column);
 
 // A built-in template by its name ("Avery L7160", "L7160", "avery-l7160",
 // case and spaces and hyphens aside); false when there is none.

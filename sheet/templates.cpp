@@ -181,4 +181,16 @@ std::vector<Slot> SlotsOf(const Template& t)
     return slots;
 }
 
+long SlotAt(const std::vector<Slot>& slots, int row, int column)
+{
+    int r = 0, c = 0;
+    for (size_t i = 0; i < slots.size(); ++i) {
+        const bool newRow = i > 0 && std::llround(slots[i].y * 10) != std::llround(slots[i - 1].y * 10);
+        r += i == 0 || newRow;
+        c = newRow ? 1 : c + 1;
+        if (r == row && c == column) return static_cast<long>(i);
+    }
+    return -1;
+}
+
 } // namespace lumtar::sheet

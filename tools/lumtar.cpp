@@ -25,6 +25,9 @@
 #ifdef LUMTAR_SERVE
 #include "serve.h"
 #endif
+#ifdef LUMTAR_SHEET
+#include "sheet.h"
+#endif
 
 using namespace tool;
 
@@ -189,6 +192,10 @@ int main(int argc, char** argv)
     ServeConfig serveConfig;
     auto* serve = AddServeCommand(app, serveConfig);
 #endif
+#ifdef LUMTAR_SHEET
+    SheetOptions sheet;
+    AddSheet(app, sheet);
+#endif
 
     try {
         app.parse(argc, argv);
@@ -200,6 +207,9 @@ int main(int argc, char** argv)
     if (render->parsed()) return Render(o, render);
 #ifdef LUMTAR_SERVE
     if (serve->parsed()) return Serve(serveConfig);
+#endif
+#ifdef LUMTAR_SHEET
+    if (sheet.command->parsed()) return RunSheet(sheet);
 #endif
     return Batch(o, batch);
 }
