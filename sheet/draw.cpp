@@ -1,6 +1,6 @@
 // The pages of a run: for every record its symbol fitted once, then placed
-// on each of its copies' labels with the record's text lines, all in
-// micrometres on the page's scene.
+// on each of its copies' labels with the record's text lines, page after
+// page of one PDF document (lengths in mm, the document's in points).
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -11,76 +11,60 @@
 namespace lumtar::sheet {
 namespace {
 
-constexpr double Um = 1000; // micrometres per mm
-constexpr const char* LineFace = "Arial"; // Liberation Sans where there is no Arial
-constexpr double SmallestShrink = 0.5;    // a long text line keeps at least half its size, then is cut
+constexpr double Um = 1000;                 // micrometres per mm
+constexpr double Pt = 72 / 25.4;             // points per mm
+constexpr const char* LineFace = "Arial";    // Liberation Sans where there is no Arial
+constexpr double SmallestShrink = 0.5;       // a long text line keeps at least half its size, then is cut
 constexpr uint32_t OutlineColor = 0x808080;
-constexpr int OutlineWidth = 100; // micrometres
+constexpr double OutlineWidth = 0.1 * Pt;    // points
 constexpr long MaxCopies = 100000;
 
-int Micro(double mm) { return static_cast<int>(std::lround(mm * Um)); }
-
-// The symbol's marks moved onto the page, its picture's top-left at x, y (micrometres).
-void Place(Scene& page, const Symbol& symbol, int x, int y)
+// The label's edge, its line just inside it.
+void Outline(PdfDocument& document, const Box& label)
 {
-    const Scene& s = symbol.scene;
-    const double sx = symbol.width * 10.0 / s.extX, sy = symbol.height * 10.0 / s.extY;
-    for (Mark m : s.marks) {
-        m.left = x + static_cast<int>(std::lround((m.left - s.orgX) * sx));
-        m.top = y + static_cast<int>(std::lround((m.top - s.orgY) * sy));
-        if (m.text) {
-            m.font.height = static_cast<int>(std::lround(m.font.height * sy));
-        } else {
-            m.right = x + static_cast<int>(std::lround((m.right - s.orgX) * sx));
-            m.bottom = y + static_cast<int>(std::lround((m.bottom - s.orgY) * sy));
-        }
-        page.marks.push_back(std::move(m));
-    }
+    const double half = OutlineWidth / 2;
+    PdfPlaceRectangle(document, label.x * Pt + half, label.y * Pt + half, label.width * Pt - OutlineWidth,
+                      label.height * Pt - OutlineWidth, OutlineColor, OutlineWidth);
 }
 
-void Rectangle(Scene& page, int left, int top, int right, int bottom, uint32_t color)
+// A text line with its reference point at (x, y) points: a scene of its own
+// in hundredths of a point, so that its size need not be whole points.
+void PlaceLine(PdfDocument& document, Mark line, double em, double x, double y)
 {
-    Mark m;
-    m.left = left, m.top = top, m.right = right, m.bottom = bottom, m.color = color;
-    if (left < right && top < bottom) page.marks.push_back(m);
-}
-
-// The label's edge, inside it; rounded corners are left open.
-void Outline(Scene& page, const Box& label, double round)
-{
-    const int l = Micro(label.x), t = Micro(label.y), r = Micro(label.x + label.width), b = Micro(label.y + label.height);
-    const int c = Micro(round), w = OutlineWidth;
-    Rectangle(page, l + c, t, r - c, t + w, OutlineColor);
-    Rectangle(page, l + c, b - w, r - c, b, OutlineColor);
-    Rectangle(page, l, t + c, l + w, b - c, OutlineColor);
-    Rectangle(page, r - w, t + c, r, b - c, OutlineColor);
+    Scene scene;
+    scene.extX = scene.extY = 100;
+    line.left = line.top = 0;
+    line.font.height = -static_cast<int>(std::lround(em * 100));
+    scene.marks.push_back(std::move(line));
+    PdfPlaceScene(document, scene, x, y, 1, 1, true);
 }
 
 // A text line centred in its box; shrunk to the box's width, and past half
-// its size cut. True when it went in as asked.
-bool Text(Scene& page, std::string chars, double points, const Box& box)
+// its size cut with an ellipsis. True when it went in as asked.
+bool Text(PdfDocument& document, const std::string& chars, double points, const Box& box)
 {
     Mark m;
     m.text = true;
     m.align = TA_CENTER | TA_TOP;
     m.opaque = false;
     m.font.face = LineFace;
-    m.font.height = -Micro(points * MmPerPoint);
-    const auto face = FaceOf(m.font);
-    if (!face || chars.empty()) return true;
+    m.font.height = -1; // measured at one point, scaled by em
+    const auto face = chars.empty() ? nullptr : FaceOf(m.font);
+    if (!face) return true;
     m.chars = chars;
-    double width = LayoutOf(*face, m).width;
-    const double room = box.width * Um;
-    const bool fits = width <= room;
+    const double room = box.width * Pt;
+    double em = points;
+    const bool fits = LayoutOf(*face, m).width * em <= room;
     if (!fits) {
-        const double shrink = std::max(SmallestShrink, room / width);
-        m.font.height = static_cast<int>(m.font.height * shrink);
-        for (width = LayoutOf(*face, m).width; width > room && m.chars.size() > 1; width = LayoutOf(*face, m).width)
-            m.chars = m.chars.substr(0, m.chars.size() - (m.chars.size() > 2 && m.chars.back() == '\x85' ? 2 : 1)) + '\x85';
+        em *= std::max(SmallestShrink, room / (LayoutOf(*face, m).width * em));
+        while (LayoutOf(*face, m).width * em > room && m.chars.size() > 1) {
+            const size_t keep = m.chars.size() - (m.chars.size() > 2 && m.chars.back() == '\x85' ? 2 : 1);
+            m.chars = m.chars.substr(0, keep) + '\x85';
+        }
     }
-    m.left = Micro(box.x + box.width / 2);
-    m.top = Micro(box.y) + static_cast<int>((box.height * Um - LayoutOf(*face, m).ascent - LayoutOf(*face, m).descent) / 2);
-    page.marks.push_back(std::move(m));
+    const LineLayout line = LayoutOf(*face, m);
+    const double cell = (line.ascent + line.descent) * em;
+    PlaceLine(document, m, em, (box.x + box.width / 2) * Pt, box.y * Pt + (box.height * Pt - cell) / 2);
     return fits;
 }
 
@@ -129,54 +113,69 @@ std::string Millimetres(int micrometres)
 
 } // namespace
 
-std::vector<Scene> PagesOf(const Table& table, const Run& run, Outcome& outcome)
+namespace {
+
+// One label: its outline, its symbol centred in the symbol's room, its text lines.
+bool DrawLabel(PdfDocument& document, const Run& run, const Table::Row& row, const Symbol& symbol, const Box& label)
 {
-    std::vector<Scene> pages;
+    const LabelParts parts = SplitLabel(label, run.sheet.margin, run.lines);
+    if (run.outline) Outline(document, label);
+    const double width = symbol.width / 100.0, height = symbol.height / 100.0; // mm
+    PdfPlaceScene(document, symbol.scene, (parts.symbol.x + (parts.symbol.width - width) / 2) * Pt,
+                  (parts.symbol.y + (parts.symbol.height - height) / 2) * Pt, width * Pt, height * Pt, true);
+    size_t above = 0, below = 0;
+    bool whole = true;
+    for (const LineSpec& line : run.lines)
+        whole &= Text(document, Cp1252Of(FieldOf(row, line.column)), line.points,
+                      line.above ? parts.above[above++] : parts.below[below++]);
+    return whole;
+}
+
+// The record's symbol, once for all its copies: false (and why, reported) when it has none.
+bool RecordSymbol(const Table::Row& row, const Record& record, const Run& run, const Box& room, Symbol& symbol,
+                  Outcome& outcome)
+{
+    const int result = record.why.empty() ? FitSymbol(record.code, record.types, run.module, room, symbol) : BarErrCode;
+    if (result != BarOk) {
+        ++outcome.refused;
+        Say(outcome, row.line, !record.why.empty()    ? record.why
+                               : result == BarErrCode ? "'" + record.code + "' fits none of the types"
+                                                      : "'" + record.code + "' does not fit its label at any size");
+        return false;
+    }
+    if (symbol.module < symbol.asked) {
+        ++outcome.shrunk;
+        Say(outcome, row.line, "'" + record.code + "' drawn at an X-dimension of " + Millimetres(symbol.module) + " (" +
+                                   Millimetres(symbol.asked) + " asked) to fit its label");
+    }
+    return true;
+}
+
+} // namespace
+
+void DrawSheet(PdfDocument& document, const Table& table, const Run& run, Outcome& outcome)
+{
     const std::vector<Slot> slots = SlotsOf(run.sheet);
-    const LabelParts shape = SplitLabel(Box{0, 0, run.sheet.width, run.sheet.height}, run.sheet.margin, run.lines);
+    const Box room = SplitLabel(Box{0, 0, run.sheet.width, run.sheet.height}, run.sheet.margin, run.lines).symbol;
+    const int total = static_cast<int>(table.rows.size());
     long index = 0;
-    for (size_t i = 0; i < table.rows.size(); ++i) {
-        if (run.progress) run.progress(static_cast<int>(i), static_cast<int>(table.rows.size()), run.context);
-        const Table::Row& row = table.rows[i];
+    for (int i = 0; i < total; ++i) {
+        if (run.progress) run.progress(i, total, run.context);
+        const Table::Row& row = table.rows[static_cast<size_t>(i)];
         const Record record = RecordOf(row, run);
         Symbol symbol;
-        int result = record.why.empty() ? FitSymbol(record.code, record.types, run.module, shape.symbol, symbol) : BarErrCode;
-        if (result != BarOk) {
-            ++outcome.refused;
-            Say(outcome, row.line, !record.why.empty()    ? record.why
-                                   : result == BarErrCode ? "'" + record.code + "' fits none of the types"
-                                                          : "'" + record.code + "' does not fit its label at any size");
-            continue;
-        }
-        if (symbol.module < symbol.asked) {
-            ++outcome.shrunk;
-            Say(outcome, row.line, "'" + record.code + "' drawn at an X-dimension of " + Millimetres(symbol.module) +
-                                       " (" + Millimetres(symbol.asked) + " asked) to fit its label");
-        }
+        if (!RecordSymbol(row, record, run, room, symbol, outcome)) continue;
         for (long copy = 0; copy < record.copies; ++copy, ++index) {
             const Placed at = PlaceLabel(slots, run.sheet, index, run.skip, run.offsetX, run.offsetY);
-            while (static_cast<int>(pages.size()) <= at.page) {
-                pages.emplace_back();
-                pages.back().extX = Micro(run.sheet.pageWidth);
-                pages.back().extY = Micro(run.sheet.pageHeight);
-            }
-            Scene& page = pages[static_cast<size_t>(at.page)];
-            const LabelParts parts = SplitLabel(at.label, run.sheet.margin, run.lines);
-            if (run.outline) Outline(page, at.label, run.sheet.round);
-            Place(page, symbol, Micro(parts.symbol.x + parts.symbol.width / 2) - symbol.width * 5,
-                  Micro(parts.symbol.y + parts.symbol.height / 2) - symbol.height * 5);
-            size_t above = 0, below = 0;
-            bool whole = true;
-            for (const LineSpec& line : run.lines)
-                whole &= Text(page, Cp1252Of(FieldOf(row, line.column)), line.points,
-                              line.above ? parts.above[above++] : parts.below[below++]);
-            if (!whole && copy == 0) Say(outcome, row.line, "a text line is too long for the label: set smaller");
+            while (static_cast<long>(document.pages.size()) <= at.page)
+                PdfAddPage(document, run.sheet.pageWidth * Pt, run.sheet.pageHeight * Pt);
+            if (!DrawLabel(document, run, row, symbol, at.label) && copy == 0)
+                Say(outcome, row.line, "a text line is too long for its label: set smaller");
             ++outcome.labels;
         }
     }
-    if (run.progress) run.progress(static_cast<int>(table.rows.size()), static_cast<int>(table.rows.size()), run.context);
-    outcome.pages = static_cast<long>(pages.size());
-    return pages;
+    if (run.progress) run.progress(total, total, run.context);
+    outcome.pages = static_cast<long>(document.pages.size());
 }
 
 int TypesOf(const std::string& field)
@@ -226,20 +225,14 @@ std::string Cp1252Of(const std::string& text)
     return out;
 }
 
-} // namespace lumtar::sheet
-
-namespace lumtar::sheet {
-
 int SheetPdf(const Table& table, const Run& run, Bytes& pdf, Outcome& outcome)
 {
-    std::vector<Scene> pages = PagesOf(table, run, outcome);
-    if (pages.empty()) { // nothing drawn: one blank sheet, still a document
-        pages.emplace_back();
-        pages.back().extX = Micro(run.sheet.pageWidth);
-        pages.back().extY = Micro(run.sheet.pageHeight);
-    }
-    return PdfOfPages(pages.data(), pages.size(), static_cast<int>(std::lround(run.sheet.pageWidth * 100)),
-                      static_cast<int>(std::lround(run.sheet.pageHeight * 100)), pdf);
+    PdfOptions options;
+    options.ink.cmyk = run.cmyk; // black as 0 0 0 1
+    PdfDocument document{options, {}, {}};
+    DrawSheet(document, table, run, outcome);
+    if (document.pages.empty()) PdfAddPage(document, run.sheet.pageWidth * Pt, run.sheet.pageHeight * Pt); // nothing drawn
+    return PdfFinish(document, pdf);
 }
 
 } // namespace lumtar::sheet

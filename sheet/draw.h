@@ -3,7 +3,7 @@
 #pragma once
 
 #include "lumtar32_sheet.h"
-#include "output/formats.h"
+#include "output/pdf_document.h"
 #include "sheet/sheet.h"
 
 namespace lumtar::sheet {
@@ -44,8 +44,8 @@ struct Outcome {
     std::string messages; // one a line: "line 7: ..."
 };
 
-// The pages, each a scene of the page in micrometres.
-std::vector<Scene> PagesOf(const Table& table, const Run& run, Outcome& outcome);
+// The run's labels onto pages added to the document.
+void DrawSheet(PdfDocument& document, const Table& table, const Run& run, Outcome& outcome);
 
 // The whole run into one PDF: BarOk or BarErrGdi.
 int SheetPdf(const Table& table, const Run& run, Bytes& pdf, Outcome& outcome);
