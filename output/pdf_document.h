@@ -22,6 +22,7 @@ namespace lumtar {
 struct PdfOptions {
     Ink ink;
     bool embed = true; // false: text in Courier, Helvetica or Times, nothing embedded
+    bool deflate = false; // the pages' content deflated (a label sheet's many pages)
 };
 
 // A face as the document uses it: resource /F<index>.

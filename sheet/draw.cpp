@@ -229,6 +229,7 @@ int SheetPdf(const Table& table, const Run& run, Bytes& pdf, Outcome& outcome)
 {
     PdfOptions options;
     options.ink.cmyk = run.cmyk; // black as 0 0 0 1
+    options.deflate = true;
     PdfDocument document{options, {}, {}};
     DrawSheet(document, table, run, outcome);
     if (document.pages.empty()) PdfAddPage(document, run.sheet.pageWidth * Pt, run.sheet.pageHeight * Pt); // nothing drawn
