@@ -85,7 +85,8 @@ Record RecordOf(const Table::Row& row, const Run& run)
 {
     Record r;
     r.code = FieldOf(row, run.codeColumn);
-    r.code.erase(std::remove_if(r.code.begin(), r.code.end(), [](char c) { return c == ' ' || c == '\t'; }), r.code.end());
+    const size_t first = r.code.find_first_not_of(" \t"), last = r.code.find_last_not_of(" \t");
+    r.code = first == std::string::npos ? std::string() : r.code.substr(first, last - first + 1);
     r.types = run.types;
     const std::string& types = FieldOf(row, run.typesColumn);
     if (run.typesColumn >= 0 && !types.empty() && !(r.types = TypesOf(types))) r.why = "the types '" + types + "' are none";

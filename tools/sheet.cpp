@@ -134,6 +134,8 @@ const char* ProblemOf(int problem)
     }
 }
 
+std::string Counted(int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+
 // The document into its file (or standard output), the report on stderr.
 int Write(const std::string& output, const std::string& records, const BarSheetStyle& style)
 {
@@ -158,9 +160,9 @@ int Write(const std::string& output, const std::string& records, const BarSheetS
     if (result != BarOk) return std::fputs("lumtar: the sheet cannot be drawn\n", stderr), DrawError;
     std::istringstream report(messages.c_str());
     for (std::string line; std::getline(report, line);) std::fprintf(stderr, "lumtar: %s\n", line.c_str());
-    std::fprintf(stderr, "lumtar: %d labels on %d sheets", info.labels, info.pages);
+    std::fprintf(stderr, "lumtar: %s on %s", Counted(info.labels, "label").c_str(), Counted(info.pages, "sheet").c_str());
     if (info.shrunk) std::fprintf(stderr, "; %d drawn smaller than asked", info.shrunk);
-    if (info.refused) std::fprintf(stderr, "; %d records refused", info.refused);
+    if (info.refused) std::fprintf(stderr, "; %s refused", Counted(info.refused, "record").c_str());
     std::fputc('\n', stderr);
     return info.refused ? Refused : Ok;
 }
