@@ -18,6 +18,9 @@ if(WIN32)
   return()
 endif()
 
+# Label sheets: liblumtar32.so only.
+install(FILES include/lumtar32_sheet.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
+
 install(TARGETS lumtar32 EXPORT lumtar32Targets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

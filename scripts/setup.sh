@@ -12,7 +12,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libfreetype-dev libfontconfig-dev fonts-liberation
-  libcli11-dev libpng-dev libharfbuzz-dev libtiff-dev help2man
+  libcli11-dev libpng-dev libharfbuzz-dev libtiff-dev libexpat1-dev help2man
   zbar-tools imagemagick
 )
 foreign=()
@@ -22,7 +22,7 @@ if [ "${1:-}" = test ]; then
     googletest libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
     zint libzint-dev zxing-cpp-tools libwmf-bin
-    librsvg2-bin poppler-utils ghostscript
+    librsvg2-bin poppler-utils ghostscript glabels-data
     python3 python3-pytest python3-setuptools python3-pip mono-mcs fpc
     libx11-dev dpkg-dev file time
     libcpp-httplib-dev wrk chromium nodejs $(command -v npm >/dev/null || echo npm) # lumtar serve: npm's own unless node brings it

@@ -144,7 +144,7 @@ bool RecordSymbol(const Table::Row& row, const Record& record, const Run& run, c
                                                       : "'" + record.code + "' does not fit its label at any size");
         return false;
     }
-    if (symbol.module < symbol.asked) {
+    if (symbol.module && symbol.module < symbol.asked) {
         ++outcome.shrunk;
         Say(outcome, row.line, "'" + record.code + "' drawn at an X-dimension of " + Millimetres(symbol.module) + " (" +
                                    Millimetres(symbol.asked) + " asked) to fit its label");

@@ -5,6 +5,7 @@
     <Type.EAN13: 2>
     >>> lumtar32.save("ean.png", "4006381333931")          # 600 x 240 pixels at 300 dpi
     >>> svg = lumtar32.render("1234567890", "svg", types=lumtar32.Type.ITF)
+    >>> pdf = lumtar32.sheet(["4006381333931"] * 21, "Avery L7160")   # a sheet of labels
 
 Texts are encoded to code page 1252, the library's only character set; names
 and messages come back decoded from it.
@@ -19,8 +20,9 @@ import tempfile
 from typing import Optional, Tuple, Union
 
 from . import _native
+from ._sheet import sheet, templates
 
-__all__ = ["Type", "FORMATS", "detect", "name", "ean_from_isbn", "isbn_from_ean", "render", "save"]
+__all__ = ["Type", "FORMATS", "detect", "name", "ean_from_isbn", "isbn_from_ean", "render", "save", "sheet", "templates"]
 
 
 class Type(enum.IntFlag):
