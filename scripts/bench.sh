@@ -53,3 +53,12 @@ rm -rf "$scratch/rss-out" "$scratch"/rss-*.txt
 
 # lumtar serve under wrk, beside bwip-js's example server and the HTTP floor.
 bench/serve.sh "$build"
+
+# Label sheets: 1,000 EAN-13 labels with two text lines onto Avery L7160 (48 pages), best of three.
+echo
+{ echo "code,title"; texts 1000 | awk '{ print $0 ",Article " NR }'; } >"$scratch/sheet.csv"
+best=$(for run in 1 2 3; do /usr/bin/time -f %e "$build/tools/lumtar" sheet -i "$scratch/sheet.csv" -o "$scratch/sheet.pdf" \
+  --template L7160 --line title:9:above --line code:8 2>&1 >/dev/null | tail -1; done | sort -n | head -1)
+echo "Label sheet, 1,000 labels on 48 pages of L7160: $best s, $(stat -c %s "$scratch/sheet.pdf") bytes," \
+  "$(pdffonts "$scratch/sheet.pdf" 2>/dev/null | tail -n +3 | wc -l) faces embedded once"
+rm -f "$scratch"/sheet.*
