@@ -88,6 +88,7 @@ typedef struct BarSheetStyle {
     const BarSheetLine* lines;
     BarSheetProgress progress; /* called now and then with the records done, or NULL */
     void* context;             /* passed to progress */
+    int cmyk;                  /* 1: black stated as K alone (0 0 0 1), for the press; 0: RGB */
 } BarSheetStyle;
 
 /* What was made. size: sizeof(BarSheetInfo). messages: the caller's buffer of
@@ -112,7 +113,7 @@ typedef struct BarSheetInfo {
 #define BarSheetProblemGrid 3     /* page, columns, rows, margins */
 #define BarSheetProblemColumn 4   /* a column named that the header lacks */
 #define BarSheetProblemModule 5   /* module, magnification */
-#define BarSheetProblemPlace 6    /* skip, startRow, startColumn, offsetX, offsetY, labelMargin */
+#define BarSheetProblemPlace 6    /* skip, startRow, startColumn, offsetX, offsetY, labelMargin, cmyk */
 #define BarSheetProblemLines 7    /* lineCount, lines, textSize */
 #define BarSheetProblemRecords 8  /* no records, or no header */
 #define BarSheetProblemTypes 9

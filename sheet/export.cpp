@@ -3,6 +3,7 @@
 // stored. Under the guard (api/guard.h), as the other exports.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "api/guard.h"
@@ -114,6 +115,10 @@ int Settle(const char* records, const BarSheetStyle* style, Asked& a)
     a.run.outline = s.outline != 0;
     a.run.progress = s.progress;
     a.run.context = s.context;
+    // Fields after context came later: a record of the first size leaves them out.
+    const bool withCmyk = s.size >= static_cast<int>(offsetof(BarSheetStyle, cmyk) + sizeof(int));
+    if (withCmyk && (s.cmyk < 0 || s.cmyk > 1)) return BarSheetProblemPlace;
+    a.run.cmyk = withCmyk && s.cmyk;
     if (!records) return BarSheetProblemRecords;
     a.table = ReadTable(records);
     return Columns(s, a);

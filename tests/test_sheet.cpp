@@ -172,11 +172,13 @@ TEST(Sheet, ToolReportsRefusedRecordsByLineAndGoesOn)
 {
     const std::string tool = std::string(LUMTAR_TEST_BINARY_DIR) + "/tools/lumtar";
     std::system(("mkdir -p '" + Dir + "'").c_str());
-    std::ofstream(Dir + "/records.tsv") << "title\tcode\nA\t4006381333931\nB\tno code!\n\nC\t12345670\n";
+    std::ofstream(Dir + "/records.tsv") << "title\tcode\ttypes\nA\t4006381333931\t\nB\tno code!\t\n\nC\t12345670\t\n"
+                                           "D\tCODE 39 FAR TOO WIDE\tcode39\n";
     const std::string out = Shell("'" + tool + "' sheet -i '" + Dir + "/records.tsv' -o '" + Dir + "/t.pdf' --template 5160 "
                                   "--start 2,3 --types 6 2>&1; echo status $?");
     EXPECT_NE(out.find("line 3: 'no code!' fits none of the types"), std::string::npos) << out;
-    EXPECT_NE(out.find("2 labels on 1 sheet"), std::string::npos) << out;
+    EXPECT_NE(out.find("line 6: 'CODE 39 FAR TOO WIDE' drawn at an X-dimension of 0.1"), std::string::npos) << out;
+    EXPECT_NE(out.find("3 labels on 1 sheet"), std::string::npos) << out;
     EXPECT_NE(out.find("; 1 record refused"), std::string::npos) << out;
     EXPECT_NE(out.find("status 1"), std::string::npos) << out;
 }

@@ -202,6 +202,7 @@ void AddSheet(CLI::App& app, SheetOptions& o)
     sheet->add_option("--offset", o.offset, "X,Y in mm: every label moved right and down (printer calibration)")
         ->check([](const std::string& s) { return CheckNumbers(s, 2); });
     sheet->add_flag("--outline", o.outline, "draw each label's edge, for a test print");
+    sheet->add_flag("--cmyk", o.cmyk, "black as K alone (0 0 0 1), for the press");
     auto* module = sheet->add_option("--module", o.module, "X-dimension in mm (default 0.33, 100 %)")->check(CLI::Range(0.01, 100.0));
     sheet->add_option("--magnification", o.magnification, "percent of 0.33 mm, 80 to 200")
         ->check(CLI::Range(80, 200))
@@ -240,6 +241,7 @@ int RunSheet(const SheetOptions& o)
     style.module = o.module > 0 ? Micrometres(o.module) : 0;
     style.magnification = o.magnification;
     style.outline = o.outline;
+    style.cmyk = o.cmyk;
     style.codeColumn = o.code.empty() ? nullptr : o.code.c_str();
     style.typesColumn = o.typesColumn.empty() ? nullptr : o.typesColumn.c_str();
     style.copiesColumn = o.copies.empty() ? nullptr : o.copies.c_str();

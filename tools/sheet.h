@@ -15,7 +15,7 @@ struct SheetOptions {
     std::vector<std::string> lines;
     double labelMargin = -1, module = 0;
     int magnification = 0, types = 0, skip = 0;
-    bool list = false, outline = false;
+    bool list = false, outline = false, cmyk = false;
 };
 
 // The subcommand and its options, on the tool's command line.

@@ -2,6 +2,7 @@
 
 import shutil
 import subprocess
+import zlib
 
 import pytest
 
@@ -22,6 +23,12 @@ def test_records_copies_and_refusals(tmp_path):
         info = subprocess.run(["pdfinfo", "-"], input=pdf, capture_output=True).stdout.decode()
         assert [l.split() for l in info.splitlines() if l.startswith("Pages:")] == [["Pages:", "2"]]  # 22 labels
         assert "612 x 792 pts" in subprocess.run(["pdfinfo", str(path)], capture_output=True).stdout.decode()
+
+
+def test_black_as_k_alone():
+    pdf = lumtar32.sheet(["4006381333931"], "Zweckform 3474", cmyk=True)
+    content = zlib.decompress(pdf.split(b"/FlateDecode >>\nstream\n")[1])  # the page's, before the face's
+    assert b"0 0 0 1 k" in content and b" rg" not in content
 
 
 def test_templates_and_bad_options():

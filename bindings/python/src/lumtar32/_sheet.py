@@ -28,7 +28,7 @@ class _Style(ctypes.Structure):
                 ("offsetX", c_int), ("offsetY", c_int), ("module", c_int), ("magnification", c_int),
                 ("outline", c_int), ("codeColumn", c_char_p), ("typesColumn", c_char_p), ("copiesColumn", c_char_p),
                 ("types", c_int), ("lineCount", c_int), ("lines", POINTER(_Line)),
-                ("progress", _PROGRESS), ("context", c_void_p)]
+                ("progress", _PROGRESS), ("context", c_void_p), ("cmyk", c_int)]
 
 
 class _Info(ctypes.Structure):
@@ -91,7 +91,7 @@ def sheet(records: Records, template: Optional[str] = "Avery L7160", output: Uni
           code: Optional[str] = None, types_column: Optional[str] = None, copies: Optional[str] = None,
           lines: Sequence[LineSpec] = (), types: int = 0, skip: int = 0, start: Optional[Tuple[int, int]] = None,
           offset: Tuple[float, float] = (0, 0), module: Optional[float] = None, magnification: Optional[int] = None,
-          outline: bool = False, messages: Optional[List[str]] = None) -> Optional[bytes]:
+          outline: bool = False, cmyk: bool = False, messages: Optional[List[str]] = None) -> Optional[bytes]:
     """Records onto a sheet of labels: the PDF's bytes, or None when written to output.
 
     records: CSV or TSV text with a header line, or a list of codes, or a list of
@@ -102,7 +102,8 @@ def sheet(records: Records, template: Optional[str] = "Avery L7160", output: Uni
         for a plain grid on an "a4" or "letter" page inside margins (mm).
     lines: text lines, each a column name, (column, points) or (column, points, "above").
     skip or start=(row, col): the labels already used on the first sheet; offset: (x, y)
-    mm every label is moved by; module (mm) or magnification (%): the X-dimension.
+    mm every label is moved by; module (mm) or magnification (%): the X-dimension;
+    cmyk: black as K alone for the press.
     Records that are refused (no type fits) or drawn smaller than asked are reported
     into messages, or as a warning; the sheet goes on. Raises ValueError for bad options.
     """
@@ -121,7 +122,7 @@ def sheet(records: Records, template: Optional[str] = "Avery L7160", output: Uni
                    codeColumn=code.encode("utf-8") if code else None,
                    typesColumn=types_column.encode("utf-8") if types_column else None,
                    copiesColumn=copies.encode("utf-8") if copies else None, types=int(types), lineCount=count,
-                   lines=line_array)
+                   lines=line_array, cmyk=int(cmyk))
     report = ctypes.create_string_buffer(1 << 16)
     info = _Info(size=ctypes.sizeof(_Info), messages=ctypes.cast(report, c_void_p), messagesSize=len(report))
     needed = c_uint(0)
