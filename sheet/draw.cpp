@@ -18,6 +18,7 @@ constexpr double SmallestShrink = 0.5;       // a long text line keeps at least 
 constexpr uint32_t OutlineColor = 0x808080;
 constexpr double OutlineWidth = 0.1 * Pt;    // points
 constexpr long MaxCopies = 100000;
+constexpr long MaxLabels = 1000000; // in one document: 47,620 sheets of L7160
 
 // The label's edge, its line just inside it.
 void Outline(PdfDocument& document, const Box& label)
@@ -39,6 +40,18 @@ void PlaceLine(PdfDocument& document, Mark line, double em, double x, double y)
     PdfPlaceScene(document, scene, x, y, 1, 1, true);
 }
 
+// The longest beginning of chars that, with an ellipsis after it, is at most
+// `room` ems wide (at least one character).
+std::string Cut(const Face& face, const std::string& chars, double room)
+{
+    const double perEm = 1 / face.unitsPerEm;
+    double width = face.advance[0x85] * perEm;
+    size_t keep = 0;
+    while (keep + 1 < chars.size() && width + face.advance[static_cast<unsigned char>(chars[keep])] * perEm <= room)
+        width += face.advance[static_cast<unsigned char>(chars[keep++])] * perEm;
+    return chars.substr(0, std::max<size_t>(keep, 1)) + '\x85';
+}
+
 // A text line centred in its box; shrunk to the box's width, and past half
 // its size cut with an ellipsis. True when it went in as asked.
 bool Text(PdfDocument& document, const std::string& chars, double points, const Box& box)
@@ -57,10 +70,7 @@ bool Text(PdfDocument& document, const std::string& chars, double points, const 
     const bool fits = LayoutOf(*face, m).width * em <= room;
     if (!fits) {
         em *= std::max(SmallestShrink, room / (LayoutOf(*face, m).width * em));
-        while (LayoutOf(*face, m).width * em > room && m.chars.size() > 1) {
-            const size_t keep = m.chars.size() - (m.chars.size() > 2 && m.chars.back() == '\x85' ? 2 : 1);
-            m.chars = m.chars.substr(0, keep) + '\x85';
-        }
+        if (LayoutOf(*face, m).width * em > room) m.chars = Cut(*face, m.chars, room / em);
     }
     const LineLayout line = LayoutOf(*face, m);
     const double cell = (line.ascent + line.descent) * em;
@@ -98,6 +108,17 @@ Record RecordOf(const Table::Row& row, const Run& run)
     }
     if (r.code.empty() && r.why.empty()) r.why = "no code";
     return r;
+}
+
+// A code for a message, on one line: quoted, control characters as '?', a
+// long one cut to its beginning and its length.
+std::string Quoted(const std::string& code)
+{
+    constexpr size_t Longest = 40;
+    std::string shown = code.substr(0, Longest);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    return "'" + shown + (code.size() > Longest ? "...' (" + std::to_string(code.size()) + " characters)" : "'");
 }
 
 void Say(Outcome& outcome, int line, const std::string& message)
@@ -140,13 +161,13 @@ bool RecordSymbol(const Table::Row& row, const Record& record, const Run& run, c
     if (result != BarOk) {
         ++outcome.refused;
         Say(outcome, row.line, !record.why.empty()    ? record.why
-                               : result == BarErrCode ? "'" + record.code + "' fits none of the types"
-                                                      : "'" + record.code + "' does not fit its label at any size");
+                               : result == BarErrCode ? Quoted(record.code) + " fits none of the types"
+                                                      : Quoted(record.code) + " does not fit its label at any size");
         return false;
     }
     if (symbol.module && symbol.module < symbol.asked) {
         ++outcome.shrunk;
-        Say(outcome, row.line, "'" + record.code + "' drawn at an X-dimension of " + Millimetres(symbol.module) + " (" +
+        Say(outcome, row.line, Quoted(record.code) + " drawn at an X-dimension of " + Millimetres(symbol.module) + " (" +
                                    Millimetres(symbol.asked) + " asked) to fit its label");
     }
     return true;
@@ -165,6 +186,11 @@ void DrawSheet(PdfDocument& document, const Table& table, const Run& run, Outcom
         const Table::Row& row = table.rows[static_cast<size_t>(i)];
         const Record record = RecordOf(row, run);
         Symbol symbol;
+        if (outcome.labels + record.copies > MaxLabels) {
+            ++outcome.refused;
+            Say(outcome, row.line, "a document holds at most 1000000 labels");
+            continue;
+        }
         if (!RecordSymbol(row, record, run, room, symbol, outcome)) continue;
         for (long copy = 0; copy < record.copies; ++copy, ++index) {
             const Placed at = PlaceLabel(slots, run.sheet, index, run.skip, run.offsetX, run.offsetY);
@@ -218,10 +244,11 @@ std::string Cp1252Of(const std::string& text)
             code = code << 6 | (next & 0x3F);
         }
         i += static_cast<size_t>(length);
-        char byte = '?';
-        for (int b = 0; b < 256; ++b)
+        // Code page 1252 is Latin-1 but for 0x80 to 0x9F.
+        char byte = code < 0x80 || (code >= 0xA0 && code <= 0xFF) ? static_cast<char>(code) : '?';
+        for (int b = 0x80; b < 0xA0 && code >= 0x100; ++b)
             if (platform::UnicodeOf(static_cast<unsigned char>(b)) == code) byte = static_cast<char>(b);
-        out += code < 0x80 ? static_cast<char>(code) : byte;
+        out += byte;
     }
     return out;
 }
