@@ -15,9 +15,11 @@ namespace {
 constexpr int MinModule = 10;        // micrometres: the print call's least, one 0.01 mm step
 constexpr int MinBarHeight = 2000;   // micrometres: below that a label has no room for a symbol
 constexpr int Tries = 8;             // drawings of one symbol at most
+constexpr int DigitModules = 8;      // the digits' height in modules, as a full-height EAN-13's, short bars or not
 
-int Draw(const std::string& text, const BarPrintStyle& style, Symbol& out)
+int Draw(const std::string& text, BarPrintStyle style, Symbol& out)
 {
+    style.textSize = style.module * DigitModules;
     BarPrintInfo info{};
     info.size = sizeof info;
     unsigned int needed = 0;
