@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (q.text.empty() || !ServeFormatNamed(q.format)) __builtin_trap();
     if (q.width < 0 || q.height < 0 || q.width > MaxMm * 100 || q.height > MaxMm * 100) __builtin_trap();
     if (ServeFormatNamed(q.format)->raster && 1LL * q.width * q.height > MaxPixels) __builtin_trap();
-    if ((q.types & 511) == 0 || q.module < 0 || q.barHeight < 0) __builtin_trap();
+    if ((q.types & 1023) == 0 || q.types > 1023 || q.module < 0 || q.barHeight < 0) __builtin_trap();
+    if (q.text.find('\0') != std::string::npos) __builtin_trap();
     if (Normalised(q) != Normalised(Parsed(p).query)) __builtin_trap();
     return 0;
 }

@@ -109,6 +109,7 @@ Parsed ParseBwip(const Params& params)
     std::string last;
     for (const auto& [name, value] : params) {
         if (name == last) return Refuse(400, name + ": given twice");
+        if (value.find('\0') != std::string::npos) return Refuse(400, name + ": holds a NUL byte");
         last = name;
         std::string why;
         if (name == "bcid") {

@@ -94,13 +94,18 @@ std::string SetText(Query& q, const std::string& v)
 // The tool's type names, and itf14 (a type of the print call only).
 std::string SetTypes(Query& q, const std::string& v)
 {
-    std::string rest = v;
-    const auto itf14 = rest.find("itf14");
-    const bool withItf14 = itf14 != std::string::npos;
-    if (withItf14) rest.replace(itf14, 5, "0");
-    const auto mask = ParseTypes(rest);
-    if (!mask && !(withItf14 && ParseTypes(rest + ",1"))) return CheckTypes(v) + " (or itf14)";
-    q.types = (mask ? *mask & 511 : 0) | (withItf14 ? 512 : 0);
+    std::string others;
+    int itf14 = 0;
+    for (std::size_t at = 0; at <= v.size();) {
+        const auto end = std::min(v.find_first_of(",+|", at), v.size());
+        const std::string item = v.substr(at, end - at);
+        if (item == "itf14" || item == "ITF14") itf14 = 512;
+        else others += (others.empty() ? "" : ",") + item;
+        at = end + 1;
+    }
+    const auto mask = others.empty() ? std::optional<int>(0) : ParseTypes(others);
+    if (!mask || (*mask & 511) + itf14 == 0) return CheckTypes(v) + " (or itf14)";
+    q.types = (*mask & 511) | itf14;
     return "";
 }
 
@@ -260,6 +265,7 @@ Parsed ParseRender(const Params& params)
     std::string last;
     for (const auto& [name, value] : params) {
         if (name == last) return Refuse(400, name + ": given twice");
+        if (value.find('\0') != std::string::npos) return Refuse(400, name + ": holds a NUL byte");
         last = name;
         const Param* known = nullptr;
         for (const auto& p : RenderParams)
