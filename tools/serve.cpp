@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <httplib.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <semaphore>
 #include <signal.h>
@@ -248,6 +249,14 @@ int Serve(const ServeConfig& config)
     sigaddset(&stops, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    // zlib's deflate state (some 150 KiB for every PNG) is above glibc's
+    // first mmap threshold, and a heap's top above its trim threshold: both
+    // mapped and given back per picture, and the page faults and TLB
+    // shootdowns made more drawing threads slower than one (PNGs per second
+    // in process: 8650 on one thread, 4430 on two, 3280 on sixteen; with
+    // these two settings 9540 on two, 8450 on sixteen).
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
 
     httplib::Server server;
     const unsigned threads = config.threads ? config.threads : std::max(1u, std::thread::hardware_concurrency());
