@@ -29,23 +29,21 @@ def get(port, target, headers=None, method="GET", body=None):
     return r, data
 
 
+# The way to a PNG that zbarimg reads, for the formats it does not read itself ({} the file).
+TO_PNG = {"svg": ["rsvg-convert", "-w", "1200", "-b", "white", "-o", "{}.png", "{}"],
+          "pdf": ["pdftoppm", "-r", "300", "-png", "-singlefile", "{}", "{}"],
+          "bwip": ["convert", "{}", "-background", "white", "-flatten", "{}.png"]}  # bwip-js's is transparent
+
+
 def decode(data, fmt):
-    """What zbarimg reads in the picture (vector formats rasterized first)."""
     with tempfile.TemporaryDirectory() as d:
         path = os.path.join(d, "p." + fmt)
         with open(path, "wb") as f:
             f.write(data)
-        if fmt == "svg":
-            subprocess.run(["rsvg-convert", "-w", "1200", "-b", "white", "-o", path + ".png", path], check=True)
+        if fmt in TO_PNG:
+            subprocess.run([arg.format(path) for arg in TO_PNG[fmt]], check=True)
             path += ".png"
-        elif fmt == "pdf":
-            subprocess.run(["pdftoppm", "-r", "300", "-png", "-singlefile", path, path], check=True)
-            path += ".png"
-        elif fmt == "bwip":  # bwip-js's PNG has a transparent background
-            subprocess.run(["convert", path, "-background", "white", "-flatten", path + ".png"], check=True)
-            path += ".png"
-        out = subprocess.run(["zbarimg", "-q", path], capture_output=True, text=True).stdout
-        return out.strip()
+        return subprocess.run(["zbarimg", "-q", path], capture_output=True, text=True).stdout.strip()
 
 
 def check(name, ok, detail=""):
@@ -120,11 +118,8 @@ def protocol(port):
     check("431", get(port, "/healthz", {f"X-Filler-{i}": "y" * 1000 for i in range(12)})[0].status == 431)
     # keep-alive: one connection, several answers
     c = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
-    codes = []
-    for _ in range(3):
-        c.request("GET", "/healthz")
-        codes.append(c.getresponse().read())
-    check("keep-alive", codes == [b"ok\n"] * 3)
+    answers = [(c.request("GET", "/healthz"), c.getresponse().read())[1] for _ in range(3)]
+    check("keep-alive", answers == [b"ok\n"] * 3)
     # a slow client is dropped after the read timeout, the others are served meanwhile
     s = socket.create_connection(("127.0.0.1", port))
     s.sendall(b"GET /healthz HTTP/1.1\r\n")
