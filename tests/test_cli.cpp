@@ -384,7 +384,7 @@ TEST_F(Cli, CheckDigitsAndRoughEdges)
         {"render 036000291452 -o x.bmp", 0, "drawn as EAN-13 0360002914522; as a UPC-A (--types upca) it is 0036000291452", true},
         {"render " + longText + "a -o x.bmp", 1, "...\" (100001 characters) fits none", false},
         {"render 12 -o - ", 2, "needs --format", false},
-        {"render 12 --height 10 -o x.bmp", 2, "requires --module", false},
+        {"render 12 --height 10 -o x.bmp", 2, "--height goes with --module or --magnification", false},
         {"render 4006381333931 --module 0.33 --height 50 -o x.bmp", 2, "the frame would turn it", false},
         {"render 4006381333931 --size 100x100 --quiet-zones -o x.bmp", 2, "too small", false},
     };

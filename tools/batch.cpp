@@ -188,123 +188,93 @@ bool Report(const Label& l, Tally& tally)
     return true;
 }
 
-// How far the threads may draw ahead of the label being reported, and how
-// many labels the reporter lets finish before it is woken.
-constexpr std::size_t Window = 64, Batch = 16;
-constexpr std::size_t None = static_cast<std::size_t>(-1);
+// How far the threads may draw ahead of the label being reported.
+constexpr std::size_t Window = 64;
 
 struct Slot {
-    std::string path; // set when claimed in a run with named lines
+    std::string path;
     Label label;
     bool done = false;
 };
 
-// Labels drawn on jobs threads, this one among them, which alone reports
-// them, in input order. A thread claims the next label while it lies within
-// the window; in a run with named lines it waits first for any earlier label
-// in flight that writes the same file, so that the last one written is the
-// last one named, as in a serial run.
-int RunParallel(const Run& run, unsigned jobs, Tally& tally, Progress& progress)
-{
-    const std::size_t total = run.lines.size();
+// What the drawing threads and the reporting one share, under lock.
+struct Queue {
+    explicit Queue(const Run& r) : run(r) {}
+    const Run& run;
     std::mutex lock;
-    std::condition_variable labelDone, roomMade;
-    std::size_t next = 0, reported = 0, awaited = 0;
-    bool stopped = false, reporterWaits = false;
-    int windowWaits = 0, fileWaits = 0;
-    std::vector<Slot> slots(Window);
-    const auto slot = [&](std::size_t i) -> Slot& { return slots[i % Window]; };
+    std::condition_variable changed;
+    std::vector<Slot> slots = std::vector<Slot>(Window);
+    std::size_t next = 0, reported = 0;
+    bool stopped = false;
 
-    const auto sameFileInFlight = [&](std::size_t i) {
+    Slot& slot(std::size_t i) { return slots[i % Window]; }
+    bool SameFileInFlight(std::size_t i)
+    {
         for (std::size_t j = reported; j < i; ++j)
             if (!slot(j).done && slot(j).path == slot(i).path) return true;
         return false;
-    };
-    // Under the lock: the next label to draw, or None for now.
-    const auto claim = [&](std::unique_lock<std::mutex>& held) {
-        if (stopped || next >= total || next >= reported + Window) return None;
-        const std::size_t i = next++;
-        if (run.lines.named) {
-            slot(i).path = run.Path(i);
-            while (!stopped && sameFileInFlight(i)) {
-                ++fileWaits;
-                roomMade.wait(held);
-                --fileWaits;
-            }
-        }
-        return i;
-    };
-    // Draws a claimed label outside the lock; one after a label that stopped
-    // the run is left undrawn (it is never reported).
-    const auto draw = [&](std::unique_lock<std::mutex>& held, std::size_t i) {
-        Slot& s = slot(i);
-        if (!stopped) {
+    }
+};
+
+// A drawing thread claims the next label while it lies within the window; in
+// a run with named lines it waits first for any earlier label in flight that
+// writes the same file, so that the last one written is the last one named,
+// as in a serial run. Once a label has stopped the run, claimed labels stay
+// undrawn.
+void Work(Queue& q)
+{
+    std::unique_lock<std::mutex> held(q.lock);
+    const std::size_t total = q.run.lines.size();
+    for (;;) {
+        q.changed.wait(held, [&] { return q.stopped || q.next >= total || q.next < q.reported + Window; });
+        if (q.stopped || q.next >= total) return;
+        const std::size_t i = q.next++;
+        Slot& s = q.slot(i);
+        s.path = q.run.Path(i);
+        q.changed.wait(held, [&] { return q.stopped || !q.run.lines.named || !q.SameFileInFlight(i); });
+        if (!q.stopped) {
             held.unlock();
-            Label label = run.Draw(i, run.lines.named ? s.path : run.Path(i));
+            Label label = q.run.Draw(i, s.path);
             held.lock();
             s.label = std::move(label);
+            if (Fatal(s.label)) q.stopped = true;
         }
         s.done = true;
-        if (Fatal(s.label)) stopped = true;
-        if (stopped || fileWaits) roomMade.notify_all();
-        if (reporterWaits && (i == awaited || stopped)) labelDone.notify_one();
-    };
-    const auto work = [&] {
-        std::unique_lock<std::mutex> held(lock);
-        for (;;) {
-            const std::size_t i = claim(held);
-            if (i != None) {
-                draw(held, i);
-            } else if (stopped || next >= total) {
-                return;
-            } else {
-                ++windowWaits;
-                roomMade.wait(held);
-                --windowWaits;
-            }
-        }
-    };
+        q.changed.notify_all();
+    }
+}
 
+// Labels drawn on jobs threads and reported by this one, in input order.
+int RunParallel(const Run& run, unsigned jobs, Tally& tally, Progress& progress)
+{
+    Queue q(run);
     std::vector<std::thread> threads;
-    for (unsigned w = 1; w < jobs; ++w) {
-        try {
-            threads.emplace_back(work);
-        } catch (const std::system_error&) {
-            break; // fewer threads than asked for: this one draws as well
-        }
+    try {
+        for (unsigned w = 0; w < jobs; ++w) threads.emplace_back(Work, std::ref(q));
+    } catch (const std::system_error&) {
+        // Fewer threads than asked for; with none, this one draws each label itself.
     }
     int status = ExitOk;
-    for (std::size_t i = 0; i < total;) {
-        std::unique_lock<std::mutex> held(lock);
-        if (!slot(i).done) {
-            if (const std::size_t c = claim(held); c != None) {
-                draw(held, c);
-            } else {
-                // Woken when a run of labels is done, not for each one.
-                awaited = stopped ? i : std::min(i + Batch, total) - 1;
-                if (slot(awaited).done) awaited = i;
-                reporterWaits = true;
-                labelDone.wait(held);
-                reporterWaits = false;
-            }
-            continue;
-        }
-        const Label label = std::move(slot(i).label);
-        slot(i) = Slot{};
-        reported = ++i;
-        if (windowWaits && next + Window / 2 <= reported + Window) roomMade.notify_all();
+    for (std::size_t i = 0; i < run.lines.size(); ++i) {
+        std::unique_lock<std::mutex> held(q.lock);
+        if (threads.empty()) q.slot(i) = {run.Path(i), run.Draw(i, run.Path(i)), true};
+        q.changed.wait(held, [&] { return q.slot(i).done; });
+        const Label label = std::move(q.slot(i).label);
+        q.slot(i) = Slot{};
+        q.reported = i + 1;
+        q.changed.notify_all();
         held.unlock();
         if (!Report(label, tally)) {
             status = label.status;
             break;
         }
-        progress.update(i);
+        progress.update(i + 1);
     }
     {
-        const std::lock_guard<std::mutex> held(lock);
-        stopped = true;
+        const std::lock_guard<std::mutex> held(q.lock);
+        q.stopped = true;
     }
-    roomMade.notify_all();
+    q.changed.notify_all();
     for (auto& t : threads) t.join();
     return status;
 }

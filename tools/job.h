@@ -1,28 +1,27 @@
-// What render and batch share: the picture options of one run, and drawing
-// one text into one file with the message and exit status that go with it.
+// What render and batch share: the picture options of one run as the
+// library's style record, and drawing one text into one file with the
+// message and exit status that go with it.
 #pragma once
 
 #include <optional>
 #include <string>
 
-#include "layout.h"
+#include "lumtar32_print.h"
+#include "options.h"
 
 namespace tool {
 
 struct Job {
     int types = BarTypAll;
     std::string typesText = "all"; // as given, for messages
-    Style style;
-    std::optional<Format> format; // --format; otherwise each file's extension
-    std::optional<Size> size;     // --size; otherwise the format's default
-    std::optional<Size> phys;     // --phys; otherwise from --dpi
-    bool byModule = false;
-    double moduleMm = 0, heightMm = 0;
-    bool turned = false;
-    int dpi = 300;
-    bool dpiGiven = false;
+    BarPrintStyle style{};         // size set by StyleRecord(); every picture option
+    std::optional<Format> format;  // --format; otherwise each file's extension
+    bool sizeGiven = false, physGiven = false, dpiGiven = false;
     bool strict = false;
+    double moduleMm = 0; // --module as asked, for the word on what was drawn
 };
+
+BarPrintStyle StyleRecord();
 
 // The format of one output, by --format or the path's extension; a message
 // on stderr and nullopt when there is none or this build cannot write it.
@@ -40,8 +39,8 @@ extern thread_local std::string* SaySink;
 extern bool BarOnStderr;
 
 struct Drawn {
-    int status = 0;       // ExitOk, ExitNoType, ExitUsage, ExitFile or ExitGdi
-    std::string name;     // what was drawn, in the library's words ("EAN 13 + EAN5 Zusatz zu EAN13")
+    int status = 0;   // ExitOk, ExitNoType, ExitUsage, ExitFile or ExitGdi
+    std::string name; // what was drawn, in the library's words ("EAN 13 + EAN5 Zusatz zu EAN13")
 };
 
 // One text into path ("-": standard output). Messages go to stderr, each

@@ -5,13 +5,16 @@
 //   lumtar render TEXT -o FILE    one code into a WMF, BMP, PNG, SVG, PDF or EPS file
 //   lumtar batch -i LIST -o PAT   one code per line into numbered (or named) files
 //
-// Every picture is drawn by the library's frame (Bar2HdcEx) on a metafile or
-// bitmap surface the tool records itself: one call for a plain picture, the
-// bytes BarToWmf and BarToBmp would write; more for an add-on beside its
-// symbol, quiet zones or a module width of the user's choice.
+// Every picture is one call of the library's print call (BarPrintToMemory)
+// with a style record made from the options; the tool writes its bytes as
+// they come. Without picture options they are the bytes BarToWmf, BarToBmp
+// and BarToFile write.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <tuple>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -38,11 +41,12 @@ constexpr const char* Version = LUMTAR32_VERSION; // the library's, from its hea
 // Everything the command line can say.
 struct Options {
     std::string text, types = "all", output, font = "default", size, phys, input = "-", format;
-    int dpi = 300, narrow = 0, wide = 0;
+    std::string bearer = "frame", ink, paper, textFont;
+    int dpi = 300, narrow = 0, wide = 0, magnification = 0, rotate = 0;
     long start = 1;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
-    double module = 0, height = 0;
-    bool quietZones = false, strict = false, turned = false;
+    double module = 0, height = 0, bwr = 0, textSize = 0;
+    bool quietZones = false, indicators = false, strict = false, turned = false;
 };
 
 int Detect(const Options& o)
@@ -63,24 +67,40 @@ int Convert(const Options& o, bool toIsbn)
     return ok ? ExitOk : ExitNoType;
 }
 
+int Micrometres(double mm) { return static_cast<int>(std::lround(mm * 1000)); }
+
+// The options as the library's style record.
 Job JobOf(const Options& o, const CLI::App* cmd)
 {
     Job job;
     job.types = *ParseTypes(o.types);
     job.typesText = o.types;
-    job.style.font = o.font == "none" ? FontChoice::None : o.font == "bold" ? FontChoice::Bold : FontChoice::Default;
-    job.style.narrow = o.narrow;
-    job.style.wide = o.wide;
-    job.style.quietZones = o.quietZones;
+    job.style = StyleRecord();
+    BarPrintStyle& s = job.style;
+    s.types = job.types;
+    s.text = o.font == "none" ? BarTextNone : o.font == "bold" ? BarTextBold : BarTextDefault;
+    s.narrow = o.narrow;
+    s.wide = o.wide;
+    s.quietZones = o.quietZones;
+    s.indicators = o.indicators;
     if (!o.format.empty()) job.format = FormatNamed(o.format);
-    if (!o.size.empty()) job.size = ParseSize(o.size);
-    if (!o.phys.empty()) job.phys = ParseSize(o.phys);
-    job.byModule = cmd->count("--module") > 0;
-    job.moduleMm = o.module;
-    job.heightMm = o.height;
-    job.turned = o.turned;
-    job.dpi = o.dpi;
+    if (const auto size = ParseSize(o.size)) std::tie(s.width, s.height) = std::pair(size->width, size->height);
+    if (const auto phys = ParseSize(o.phys)) std::tie(s.physWidth, s.physHeight) = std::pair(phys->width, phys->height);
+    job.physGiven = !o.phys.empty();
     job.dpiGiven = cmd->count("--dpi") > 0;
+    s.dpi = o.dpi;
+    job.moduleMm = cmd->count("--module") ? o.module : o.magnification * 0.33 / 100;
+    s.module = cmd->count("--module") ? Micrometres(o.module) : 0;
+    s.magnification = o.magnification;
+    s.barHeight = Micrometres(o.height);
+    s.rotate = o.turned ? 90 : o.rotate;
+    s.bwr = Micrometres(o.bwr);
+    s.bearer = o.bearer == "none" ? BarBearerNone : o.bearer == "bars" ? BarBearerBars : BarBearerFrame;
+    s.ink = o.ink.empty() ? 0 : *ParseColor(o.ink);
+    s.paper = o.paper.empty() ? BarPaperWhite : o.paper == "none" ? BarPaperNone : BarPaperColor;
+    s.paperColor = s.paper == BarPaperColor ? *ParseColor(o.paper) : 0;
+    std::strncpy(s.textFace, o.textFont.c_str(), sizeof s.textFace - 1);
+    s.textSize = Micrometres(o.textSize);
     job.strict = o.strict;
     return job;
 }
@@ -137,11 +157,30 @@ void PictureOptions(CLI::App* cmd, Options& o)
                                                          "as the symbol needs")
                        ->check(CLI::Range(0.01, 100.0))
                        ->excludes(size);
-    cmd->add_option("--height", o.height, "with --module: the picture's height in mm")
-        ->check(CLI::Range(0.1, 10000.0))
-        ->needs(module);
-    cmd->add_flag("--turned", o.turned, "with --module: the symbol runs upwards")->needs(module);
+    cmd->add_option("--magnification", o.magnification,
+                                           "X-dimension as a percentage of the EAN/UPC nominal 0.33 mm (80 to 200)")
+                              ->check(CLI::Range(80, 200))
+                              ->excludes(size)
+                              ->excludes(module);
+    cmd->add_option("--height", o.height, "with --module or --magnification: the symbol's height in mm")
+        ->check(CLI::Range(0.1, 10000.0));
+    auto* turned = cmd->add_flag("--turned", o.turned, "the symbol runs upwards (--rotate 90)");
+    cmd->add_option("--rotate", o.rotate, "turn the picture 0, 90, 180 or 270 degrees anticlockwise")
+        ->check(CLI::IsMember({0, 90, 180, 270}))
+        ->excludes(turned);
     cmd->add_flag("--quiet-zones", o.quietZones, "margins of the standard quiet zones around the symbol");
+    cmd->add_flag("--indicators", o.indicators, "EAN/UPC: the light margin indicators < and > (with the quiet zones)");
+    cmd->add_option("--bwr", o.bwr, "bar width reduction in mm: each bar narrower by it, spaces wider (whole pixels in "
+                                    "BMP and PNG)")
+        ->check(CLI::Range(0.0, 100.0));
+    cmd->add_option("--bearer", o.bearer, "ITF-14 (--types itf14): bearer bars as a frame, top and bottom bars, or none")
+        ->check(CLI::IsMember({"frame", "bars", "none"}));
+    cmd->add_option("--ink", o.ink, "colour of the bars and text, RRGGBB (default 000000)")->check(CheckColor);
+    cmd->add_option("--paper", o.paper, "background colour RRGGBB, or none: transparent (PNG, SVG, WMF)")
+        ->check([](const std::string& p) { return p == "none" ? "" : CheckColor(p); });
+    cmd->add_option("--text-font", o.textFont, "face of the human-readable text (default Courier New)")
+        ->check([](const std::string& f) { return f.size() < 32 ? "" : "a face name has at most 31 characters"; });
+    cmd->add_option("--text-size", o.textSize, "height of the human-readable text in mm")->check(CLI::Range(0.1, 1000.0));
     cmd->add_flag("--strict", o.strict, "refuse a text whose check digit is wrong instead of drawing a later type");
     cmd->add_option("--narrow", o.narrow, "narrow element width of Interleaved 2 of 5 and Code 39 (default 1)")
         ->check(CLI::Range(1, 100));

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "lumtar32.h"
+#include "lumtar32_print.h"
 
 namespace tool {
 namespace {
@@ -31,7 +31,7 @@ struct TypeEntry {
 constexpr TypeEntry TypeNames[] = {
     {"isbn", BarTypIsbn},   {"ean13", BarTypEan13}, {"ean8", BarTypEan8},       {"upca", BarTypUpc12},
     {"upc12", BarTypUpc12}, {"ean5", BarTypEan5},   {"ean2", BarTypEan2},       {"2of5", BarTyp2aus5},
-    {"itf", BarTyp2aus5},   {"codabar", BarTypCodabar}, {"code39", BarTyp3aus9}, {"3of9", BarTyp3aus9},
+    {"itf", BarTyp2aus5},   {"itf14", BarTypItf14}, {"codabar", BarTypCodabar}, {"code39", BarTyp3aus9}, {"3of9", BarTyp3aus9},
     {"all", BarTypAll},
 };
 
@@ -44,7 +44,7 @@ constexpr const char* EnglishNames[] = {"ISBN",  "EAN-13",  "EAN-8",  "UPC-A",  
 const char* const FormatList = "wmf, bmp, png, svg, pdf, eps";
 
 const char* const TypesHelp = "code types to try, lowest flag first: names (isbn,ean13,ean8,upca,ean5,ean2,itf,codabar,"
-                              "code39,all; any case) or flags (2+256)";
+                              "code39,all; itf14 after them; any case) or flags (2+256)";
 
 std::optional<Format> FormatNamed(std::string name)
 {
@@ -102,15 +102,15 @@ std::optional<int> ParseTypes(const std::string& list)
 {
     // Bits beyond the nine types name nothing; a mask of only those draws nothing.
     const auto mask = ParseMask(list);
-    if (!mask || (*mask & BarTypAll) == 0) return std::nullopt;
+    if (!mask || (*mask & (BarTypAll | BarTypItf14)) == 0) return std::nullopt;
     return mask;
 }
 
 std::string CheckTypes(const std::string& list)
 {
     const auto mask = ParseMask(list);
-    if (!mask) return "unknown code type in '" + list + "' (names: isbn,ean13,ean8,upca,ean5,ean2,itf,codabar,code39,all)";
-    if ((*mask & BarTypAll) == 0) return "'" + list + "' holds none of the nine code types (flags 1 to 256)";
+    if (!mask) return "unknown code type in '" + list + "' (names: isbn,ean13,ean8,upca,ean5,ean2,itf,itf14,codabar,code39,all)";
+    if ((*mask & (BarTypAll | BarTypItf14)) == 0) return "'" + list + "' holds none of the nine code types (flags 1 to 256)";
     return "";
 }
 
@@ -138,9 +138,21 @@ std::string CheckSize(const std::string& text)
 
 const char* TypeName(int type)
 {
+    if (type == BarTypItf14) return "ITF-14";
     for (int i = 0; i < 9; ++i)
         if (type == 1 << i) return EnglishNames[i];
     return "no type";
+}
+
+std::optional<int> ParseColor(const std::string& text)
+{
+    if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
+    return static_cast<int>(std::strtol(text.c_str(), nullptr, 16));
+}
+
+std::string CheckColor(const std::string& text)
+{
+    return ParseColor(text) ? "" : "'" + text + "' is no colour: give RRGGBB in hexadecimal, e.g. 1F3A93";
 }
 
 std::string Quoted(const std::string& text)

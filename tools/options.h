@@ -38,6 +38,10 @@ struct Size {
 std::optional<Size> ParseSize(std::string text);
 std::string CheckSize(const std::string& text);
 
+// "RRGGBB" in hexadecimal.
+std::optional<int> ParseColor(const std::string& text);
+std::string CheckColor(const std::string& text);
+
 // English name of one type flag ("EAN-13", "Code 39").
 const char* TypeName(int type);
 
