@@ -49,8 +49,6 @@ int Print(const char* text, int format, const BarPrintStyle& style, Bytes& out, 
     return BarPrintToMemory(out.data(), needed, &needed, format, text, &style, &info);
 }
 
-bool IsRaster(int format) { return format == BarFmtBmp || format == BarFmtPng; }
-
 // What BarToFile writes for the zeroed record's sizes.
 Bytes Reference(const char* text, int format)
 {
@@ -60,7 +58,7 @@ Bytes Reference(const char* text, int format)
     if (format == BarFmtWmf) BarToWmf(path.c_str(), text, BarFontDefault, 5000, 2000, BarTypAll);
     else BarToBmp(path.c_str(), text, BarFontDefault, 600, 240, 5080, 2032, BarTypAll);
 #else
-    const bool raster = IsRaster(format);
+    const bool raster = format == BarFmtBmp || format == BarFmtPng;
     BarToFile(path.c_str(), format, text, BarFontDefault, raster ? 600 : 5000, raster ? 240 : 2000, raster ? 5080 : 0,
               raster ? 2032 : 0, BarTypAll, 0, 0);
 #endif
