@@ -54,6 +54,8 @@ constexpr ProblemWords Problems[] = {
                          "frame would turn it): give a larger size or a lower height"},
 };
 
+} // namespace
+
 std::string ProblemText(int problem, Format format)
 {
     if (problem == BarProblemTooLarge)
@@ -65,9 +67,9 @@ std::string ProblemText(int problem, Format format)
     return "the picture options do not go together";
 }
 
-// Into the thread's buffer as it is; when it is too short, again into one
-// of the size the library said (a batch's labels are mostly of one size).
-int PrintBytes(const std::string& text, const Job& job, Format format, BarPrintInfo& info, Bytes& bytes)
+// Into the buffer as it is; when it is too short, again into one of the size
+// the library said (a batch's labels are mostly of one size).
+int PrintInto(const std::string& text, const BarPrintStyle& style, Format format, BarPrintInfo& info, Bytes& bytes)
 {
     unsigned int needed = 0;
     if (bytes.capacity() == 0) bytes.reserve(1 << 16); // a buffer, never the size query
@@ -76,7 +78,7 @@ int PrintBytes(const std::string& text, const Job& job, Format format, BarPrintI
         info.size = sizeof info;
         bytes.resize(bytes.capacity());
         const int result = BarPrintToMemory(bytes.data(), static_cast<unsigned int>(bytes.size()), &needed,
-                                            FormatCode(format), text.c_str(), &job.style, &info);
+                                            FormatCode(format), text.c_str(), &style, &info);
         if (result != BarErrFile || needed <= bytes.size()) {
             bytes.resize(result == BarOk ? needed : 0);
             return result;
@@ -85,6 +87,8 @@ int PrintBytes(const std::string& text, const Job& job, Format format, BarPrintI
     }
     return BarErrFile;
 }
+
+namespace {
 
 // Into path, or onto standard output for "-": false with errno set when the
 // file cannot be created or written whole.
@@ -216,7 +220,7 @@ Drawn DrawOne(const std::string& path, const std::string& text, const Job& job, 
 
     thread_local Bytes bytes; // one buffer per thread for all its pictures
     BarPrintInfo info;
-    const int result = PrintBytes(text, job, format, info, bytes);
+    const int result = PrintInto(text, job.style, format, info, bytes);
     if (result == BarErrCode) return unfit();
     if (result == BarErrStyle) {
         Say(where, Quoted(text) + ": " + ProblemText(info.problem, format));

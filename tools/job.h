@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "lumtar32_print.h"
 #include "options.h"
@@ -22,6 +23,14 @@ struct Job {
 };
 
 BarPrintStyle StyleRecord();
+
+// One picture by the print call into bytes (kept for the next picture of the
+// thread): BarOk, BarErrCode, BarErrStyle (info.problem says why) or BarErrGdi.
+int PrintInto(const std::string& text, const BarPrintStyle& style, Format format, BarPrintInfo& info,
+              std::vector<unsigned char>& bytes);
+
+// Why the library refused a record, in the options' words.
+std::string ProblemText(int problem, Format format);
 
 // The format of one output, by --format or the path's extension; a message
 // on stderr and nullopt when there is none or this build cannot write it.
