@@ -37,6 +37,20 @@ static class Check
         string wmf = Path.ChangeExtension(bmp, ".wmf");
         Expect(Native.BarToWmf(wmf, "1234", Native.FontNone, 5000, 2000, Native.BarTypAll) == Native.BarOk, "BarToWmf");
         Expect(BitConverter.ToUInt32(File.ReadAllBytes(wmf), 0) == 0x9AC6CDD7u, "placeable header");
+
+        // The print call: the add-on beside its symbol at 0.33 mm, 8 pixels at 600 dpi.
+        var style = Native.PrintStyle.Zeroed();
+        style.Module = 330;
+        style.Dpi = 600;
+        style.QuietZones = 1;
+        Native.PrintInfo info;
+        byte[] print = Barcode.Render("4006381333931+12", Native.BarFmtBmp, style, out info);
+        Expect(print[0] == 'B' && info.Type == Native.BarTypEan13 && info.AddOnType == Native.BarTypEan2, "print call");
+        Expect(info.ModuleUnits == 8 && BitConverter.ToInt32(print, 18) == (3 + 107 + 5 + 22 + 3) * 8, "print size");
+        File.WriteAllBytes(Path.ChangeExtension(bmp, ".print.bmp"), print);
+        style.Rotate = 45;
+        try { Barcode.Render("4006381333931", Native.BarFmtBmp, style); Expect(false, "rotate 45 refused"); }
+        catch (ArgumentException e) { Expect(e.Message.StartsWith("style refused: problem 10"), "message " + e.Message); }
         return failures == 0 ? 0 : 1;
     }
 }

@@ -16,6 +16,8 @@
 //   Native.Bar2Hdc(e.Graphics.GetHdc(), "4006381333931", ref r, Native.FontDefault, Native.BarTypAll);
 //   Native.BarToBmp("ean.bmp", "4006381333931", Native.FontDefault, 600, 240, 5080, 2032, Native.BarTypAll);
 //   string ean = Barcode.EanFromIsbn("1-234567-89-X");   // "9781234567897"
+//   var style = Native.PrintStyle.Zeroed(); style.Module = 330; style.QuietZones = 1;
+//   byte[] png = Barcode.Render("4006381333931+12", Native.BarFmtPng, style);   // the print call (1.1)
 using System;
 using System.Runtime.InteropServices;
 using System.Text;
@@ -91,6 +93,45 @@ namespace Lumtar32
 
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
         public static extern int BarEanFromIsbn(byte[] eanOut, string isbn);
+
+        // ---- The print call (version 1.1, lumtar32_print.h): a text with a style record.
+        public const int BarTypItf14 = 512;
+        public const int BarErrStyle = 4;
+        public const int BarFmtWmf = 1, BarFmtBmp = 2, BarFmtPng = 3, BarFmtSvg = 4, BarFmtPdf = 5, BarFmtEps = 6,
+                         BarFmtTiff = 7, BarFmtEmf = 8;
+        public const int BarTextDefault = 0, BarTextNone = 1, BarTextBold = 2;
+        public const int BarBearerFrame = 0, BarBearerNone = 1, BarBearerBars = 2;
+        public const int BarPaperWhite = 0, BarPaperColor = 1, BarPaperNone = 2;
+        public const int BarInkRgb = 0, BarInkCmyk = 1;
+
+        // Lengths in micrometres, colours 0xRRGGBB; a zeroed record (Size set) draws what BarToFile draws.
+        [StructLayout(LayoutKind.Sequential, CharSet = CharSet.Ansi)]
+        public struct PrintStyle
+        {
+            public int Size, Types, Width, Height, PhysWidth, PhysHeight, Dpi, Module, Magnification, BarHeight;
+            public int QuietZones, Indicators, Bwr, Bearer, BearerWidth, Rotate, Narrow, Wide, Text, TextSize;
+            [MarshalAs(UnmanagedType.ByValTStr, SizeConst = 32)] public string TextFace;
+            public int InkModel, Ink, Cyan, Magenta, Yellow, Black, Paper, PaperColor, PaddingX, PaddingY;
+
+            public static PrintStyle Zeroed()
+            {
+                return new PrintStyle { Size = Marshal.SizeOf(typeof(PrintStyle)), TextFace = "" };
+            }
+        }
+
+        // What was drawn, or (Problem) which field was refused.
+        [StructLayout(LayoutKind.Sequential)]
+        public struct PrintInfo
+        {
+            public int Size, Problem, Type, AddOnType, Width, Height, PhysWidth, PhysHeight, Module, ModuleUnits, Bwr;
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarPrint(string path, int format, string text, ref PrintStyle style, ref PrintInfo info);
+
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarPrintToMemory(byte[] buffer, uint size, out uint needed, int format, string text,
+                                                  ref PrintStyle style, ref PrintInfo info);
     }
 
     // The text functions with .NET strings.
@@ -127,6 +168,27 @@ namespace Lumtar32
             int ok = Native.BarEanFromIsbn(buffer, isbn);
             if (ok == 0) throw new ArgumentException(Decode(buffer), "isbn");
             return Decode(buffer);
+        }
+
+        // The picture of a code by the print call, as the bytes of a file of the format;
+        // ArgumentException when the text fits none of the types or the style is refused.
+        public static byte[] Render(string text, int format, Native.PrintStyle style)
+        {
+            Native.PrintInfo info;
+            return Render(text, format, style, out info);
+        }
+
+        public static byte[] Render(string text, int format, Native.PrintStyle style, out Native.PrintInfo info)
+        {
+            info = new Native.PrintInfo { Size = Marshal.SizeOf(typeof(Native.PrintInfo)) };
+            uint needed;
+            int result = Native.BarPrintToMemory(null, 0, out needed, format, text, ref style, ref info);
+            byte[] picture = new byte[needed];
+            if (result == Native.BarOk)
+                result = Native.BarPrintToMemory(picture, needed, out needed, format, text, ref style, ref info);
+            if (result == Native.BarErrStyle) throw new ArgumentException("style refused: problem " + info.Problem, "style");
+            if (result != Native.BarOk) throw new ArgumentException("no picture: result " + result, "text");
+            return picture;
         }
 
         // The hyphenated ISBN-10 of an EAN-13 beginning with 978.

@@ -9,6 +9,8 @@ uses SysUtils, lumtar32;
 var
   Failures: Integer = 0;
   Buffer: array[0..31] of AnsiChar;
+  Style: TBarPrintStyle;
+  Info: TBarPrintInfo;
 
 procedure Expect(Ok: Boolean; const What: string);
 begin
@@ -30,5 +32,16 @@ begin
   Expect(not FileExists(ParamStr(1)), 'no file for BarErrCode');
   Expect(BarToBmp(PAnsiChar(AnsiString(ParamStr(1))), '9638507', BarFontNone, 600, 240, 5080, 2032, BarTypAll) = BarOk,
     'BarToBmp');
+  { The print call: EAN-8 at 0.33 mm and 600 dpi (8 pixels a module) with its quiet zones. }
+  Style := BarPrintStyleZeroed;
+  Style.module := 330; Style.dpi := 600; Style.quietZones := 1;
+  FillChar(Info, SizeOf(Info), 0);
+  Info.size := SizeOf(Info);
+  Expect(BarPrint(PAnsiChar(AnsiString(ParamStr(1) + '.print.bmp')), BarFmtBmp, '96385074', @Style, @Info) = BarOk,
+    'BarPrint');
+  Expect((Info.typ = BarTypEan8) and (Info.moduleUnits = 8) and (Info.width = (7 + 67 + 7) * 8), 'BarPrint info');
+  Style.bwr := 330;
+  Expect((BarPrint('refused.bmp', BarFmtBmp, '96385074', @Style, @Info) = BarErrStyle) and (Info.problem = 8),
+    'bwr of a module refused');
   if Failures > 0 then Halt(1);
 end.

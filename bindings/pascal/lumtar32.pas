@@ -12,6 +12,8 @@
       if BarEanFromIsbn(Ean, '1-234567-89-X') = 1 then WriteLn(Ean);      // 9781234567897
       BarToBmp('ean.bmp', Ean, BarFontDefault, 600, 240, 5080, 2032, BarTypAll);
       Bar2Hdc(Canvas.Handle, Ean, @R, BarFontBold, BarTypEan13);
+      Style := BarPrintStyleZeroed; Style.module := 330; Style.quietZones := 1;   // the print call (1.1)
+      BarPrint('ean.png', BarFmtPng, '4006381333931+12', @Style, nil);
     end. }
 unit lumtar32;
 
@@ -49,6 +51,15 @@ const
   BarErrFile = 2;
   BarErrGdi = 3;
 
+  { The print call (version 1.1, lumtar32_print.h). }
+  BarTypItf14 = 512;
+  BarErrStyle = 4;
+  BarFmtWmf = 1; BarFmtBmp = 2; BarFmtPng = 3; BarFmtSvg = 4; BarFmtPdf = 5; BarFmtEps = 6; BarFmtTiff = 7; BarFmtEmf = 8;
+  BarTextDefault = 0; BarTextNone = 1; BarTextBold = 2;
+  BarBearerFrame = 0; BarBearerNone = 1; BarBearerBars = 2;
+  BarPaperWhite = 0; BarPaperColor = 1; BarPaperNone = 2;
+  BarInkRgb = 0; BarInkCmyk = 1;
+
 type
   { A device context: HDC of the Windows unit, a pointer of the native library. }
   TBarDC = NativeUInt;
@@ -57,6 +68,22 @@ type
     Left, Top, Right, Bottom: LongInt;
   end;
   PBarRect = ^TBarRect;
+
+  { The print call's style record: lengths in micrometres, colours $RRGGBB; a
+    zeroed record (size set) draws what BarToFile draws. The same layout for
+    Win32 and Win64: no pointers in it. }
+  TBarPrintStyle = record
+    size, types, width, height, physWidth, physHeight, dpi, module, magnification, barHeight: LongInt;
+    quietZones, indicators, bwr, bearer, bearerWidth, rotate, narrow, wide, text, textSize: LongInt;
+    textFace: array[0..31] of AnsiChar;
+    inkModel, ink, cyan, magenta, yellow, black, paper, paperColor, paddingX, paddingY: LongInt;
+  end;
+  PBarPrintStyle = ^TBarPrintStyle;
+  { What was drawn, or (problem) which field was refused. }
+  TBarPrintInfo = record
+    size, problem, typ, addOnType, width, height, physWidth, physHeight, module, moduleUnits, bwr: LongInt;
+  end;
+  PBarPrintInfo = ^TBarPrintInfo;
 
 { Drawing: 1 when a symbol was drawn, 0 when the text fits none of the types. }
 function Bar2Hdc(hdc: TBarDC; text: PAnsiChar; rect: PBarRect; font: Pointer; types: LongInt): LongInt;
@@ -89,6 +116,23 @@ function BarIsbnFromEan(isbnOut: PAnsiChar; ean: PAnsiChar): LongInt;
 function BarEanFromIsbn(eanOut: PAnsiChar; isbn: PAnsiChar): LongInt;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LumtarLibrary name 'BarEanFromIsbn';
 
+{ The print call: BarOk, BarErrCode, BarErrFile, BarErrGdi or BarErrStyle; info may be nil. }
+function BarPrint(path: PAnsiChar; format: LongInt; text: PAnsiChar; style: PBarPrintStyle;
+  info: PBarPrintInfo): LongInt;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LumtarLibrary name 'BarPrint';
+function BarPrintToMemory(buffer: Pointer; size: LongWord; needed: PLongWord; format: LongInt; text: PAnsiChar;
+  style: PBarPrintStyle; info: PBarPrintInfo): LongInt;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LumtarLibrary name 'BarPrintToMemory';
+
+{ A style record with its size set and every other field 0. }
+function BarPrintStyleZeroed: TBarPrintStyle;
+
 implementation
+
+function BarPrintStyleZeroed: TBarPrintStyle;
+begin
+  FillChar(Result, SizeOf(Result), 0);
+  Result.size := SizeOf(Result);
+end;
 
 end.

@@ -22,6 +22,12 @@ Attribute VB_Name = "lumtar32"
 '   If BarEanFromIsbn(ean, "1-234567-89-X") = 1 Then ean = Left$(ean, InStr(ean, vbNullChar) - 1)   ' 9781234567897
 '   If BarToBmp(CurrentProject.Path & "\ean.bmp", ean, BarFontDefault, 600, 240, 5080, 2032, BarTypAll) <> BarOk Then MsgBox "no picture"
 '   MsgBox BarCodeNameText(BarCodeTyp(ean, BarTypAll))                                              ' EAN 13
+'
+' The print call (version 1.1): a style record, lengths in micrometres, colours &HRRGGBB.
+'   Dim style As BarPrintStyle, info As BarPrintInfo
+'   style = BarPrintStyleZeroed(): style.module = 330: style.quietZones = 1: style.indicators = 1
+'   info.size = LenB(info)
+'   If BarPrint(CurrentProject.Path & "\ean.bmp", BarFmtBmp, "4006381333931+12", style, info) <> BarOk Then MsgBox "problem " & info.problem
 Option Explicit
 
 ' Code types: single bits, tried lowest first.
@@ -46,6 +52,23 @@ Public Const BarOk As Long = 0
 Public Const BarErrCode As Long = 1
 Public Const BarErrFile As Long = 2
 Public Const BarErrGdi As Long = 3
+
+' The print call (lumtar32_print.h).
+Public Const BarTypItf14 As Long = 512
+Public Const BarErrStyle As Long = 4
+Public Const BarFmtWmf As Long = 1
+Public Const BarFmtBmp As Long = 2
+Public Const BarTextDefault As Long = 0
+Public Const BarTextNone As Long = 1
+Public Const BarTextBold As Long = 2
+Public Const BarBearerFrame As Long = 0
+Public Const BarBearerNone As Long = 1
+Public Const BarBearerBars As Long = 2
+Public Const BarPaperWhite As Long = 0
+Public Const BarPaperColor As Long = 1
+Public Const BarPaperNone As Long = 2
+Public Const BarInkRgb As Long = 0
+Public Const BarInkCmyk As Long = 1
 
 Public Type BarRect
     Left As Long
@@ -72,6 +95,57 @@ Public Type BarLogFont
     lfFaceName(0 To 31) As Byte
 End Type
 
+' The print call's style record, 152 bytes in 32-bit and 64-bit Office alike
+' (no pointers in it): set size (BarPrintStyleZeroed does) and what you need.
+Public Type BarPrintStyle
+    size As Long
+    types As Long
+    width As Long
+    height As Long
+    physWidth As Long
+    physHeight As Long
+    dpi As Long
+    module As Long
+    magnification As Long
+    barHeight As Long
+    quietZones As Long
+    indicators As Long
+    bwr As Long
+    bearer As Long
+    bearerWidth As Long
+    rotate As Long
+    narrow As Long
+    wide As Long
+    text As Long
+    textSize As Long
+    textFace(0 To 31) As Byte
+    inkModel As Long
+    ink As Long
+    cyan As Long
+    magenta As Long
+    yellow As Long
+    black As Long
+    paper As Long
+    paperColor As Long
+    paddingX As Long
+    paddingY As Long
+End Type
+
+' What was drawn, or (problem) which field was refused; set size to LenB of it.
+Public Type BarPrintInfo
+    size As Long
+    problem As Long
+    typ As Long
+    addOnType As Long
+    width As Long
+    height As Long
+    physWidth As Long
+    physHeight As Long
+    module As Long
+    moduleUnits As Long
+    bwr As Long
+End Type
+
 #If VBA7 Then
 Public Declare PtrSafe Function Bar2Hdc Lib "lumtar32.dll" (ByVal hdc As LongPtr, ByVal text As String, ByRef rect As BarRect, ByVal font As LongPtr, ByVal types As Long) As Long
 Public Declare PtrSafe Function Bar2HdcEx Lib "lumtar32.dll" (ByVal hdc As LongPtr, ByVal text As String, ByRef rect As BarRect, ByVal font As LongPtr, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
@@ -83,6 +157,9 @@ Public Declare PtrSafe Function BarCodeTyp Lib "lumtar32.dll" (ByVal text As Str
 Public Declare PtrSafe Function BarCodeName Lib "lumtar32.dll" (ByVal typ As Long) As LongPtr
 Public Declare PtrSafe Function BarIsbnFromEan Lib "lumtar32.dll" (ByVal isbnOut As String, ByVal ean As String) As Long
 Public Declare PtrSafe Function BarEanFromIsbn Lib "lumtar32.dll" (ByVal eanOut As String, ByVal isbn As String) As Long
+' The print call: BarOk, BarErrCode, BarErrFile, BarErrGdi or BarErrStyle; buffer is VarPtr(bytes(0)), or 0 to ask the size.
+Public Declare PtrSafe Function BarPrint Lib "lumtar32.dll" (ByVal path As String, ByVal format As Long, ByVal text As String, ByRef style As BarPrintStyle, ByRef info As BarPrintInfo) As Long
+Public Declare PtrSafe Function BarPrintToMemory Lib "lumtar32.dll" (ByVal buffer As LongPtr, ByVal size As Long, ByRef needed As Long, ByVal format As Long, ByVal text As String, ByRef style As BarPrintStyle, ByRef info As BarPrintInfo) As Long
 Private Declare PtrSafe Function lstrlenA Lib "kernel32" (ByVal p As LongPtr) As Long
 Private Declare PtrSafe Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (ByVal dest As String, ByVal src As LongPtr, ByVal length As Long)
 #Else
@@ -96,6 +173,8 @@ Public Declare Function BarCodeTyp Lib "lumtar32.dll" (ByVal text As String, ByV
 Public Declare Function BarCodeName Lib "lumtar32.dll" (ByVal typ As Long) As Long
 Public Declare Function BarIsbnFromEan Lib "lumtar32.dll" (ByVal isbnOut As String, ByVal ean As String) As Long
 Public Declare Function BarEanFromIsbn Lib "lumtar32.dll" (ByVal eanOut As String, ByVal isbn As String) As Long
+Public Declare Function BarPrint Lib "lumtar32.dll" (ByVal path As String, ByVal format As Long, ByVal text As String, ByRef style As BarPrintStyle, ByRef info As BarPrintInfo) As Long
+Public Declare Function BarPrintToMemory Lib "lumtar32.dll" (ByVal buffer As Long, ByVal size As Long, ByRef needed As Long, ByVal format As Long, ByVal text As String, ByRef style As BarPrintStyle, ByRef info As BarPrintInfo) As Long
 Private Declare Function lstrlenA Lib "kernel32" (ByVal p As Long) As Long
 Private Declare Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (ByVal dest As String, ByVal src As Long, ByVal length As Long)
 #End If
@@ -114,4 +193,11 @@ Public Function BarCodeNameText(ByVal typ As Long) As String
     s = String$(lstrlenA(p), vbNullChar)
     CopyMemory s, p, Len(s)
     BarCodeNameText = s
+End Function
+
+' A style record with its size set and every other field 0: BarToFile's picture.
+Public Function BarPrintStyleZeroed() As BarPrintStyle
+    Dim s As BarPrintStyle
+    s.size = LenB(s)
+    BarPrintStyleZeroed = s
 End Function

@@ -47,6 +47,7 @@ def test_through_files_as_the_dll_does(monkeypatch):
     """Without the memory API (lumtar32.dll) bmp and wmf come from the file functions, the others are refused."""
     expected = {f: lumtar32.render("4006381333931", f) for f in ("bmp", "wmf")}
     monkeypatch.setattr(_native, "HAS_MEMORY", False)
+    monkeypatch.setattr(_native, "HAS_PRINT", False)
     for fmt, picture in expected.items():
         assert lumtar32.render("4006381333931", fmt) == picture
     bmp = lumtar32.render("4006381333931", "bmp", size=(300, 150), dpi=600)
@@ -92,3 +93,30 @@ def test_png_decodes_and_options_matter(tmp_path):
 def test_bad_arguments(call, message):
     with pytest.raises(ValueError, match=message):
         call()
+
+
+def _zbar(tmp_path, picture, suffix="png"):
+    (tmp_path / ("p." + suffix)).write_bytes(picture)
+    out = subprocess.run(["zbarimg", "-q", "--raw", str(tmp_path / ("p." + suffix))], capture_output=True, text=True)
+    return out.stdout.splitlines()
+
+
+@pytest.mark.parametrize("text, options, data", [
+    ("4006381333931+12", dict(module=0.33, quiet_zones=True, indicators=True), "4006381333931"),
+    ("12345670", dict(magnification=150, rotate=90, ink="1F3A93", paper="none"), "12345670"),
+    ("1234567890128", dict(types=Type.ITF14, module=0.5, bearer="bars"), "12345678901286"),
+    ("CODE 39", dict(module=0.25, bwr=0.05, text_font="DejaVu Sans", text_size=3, padding=(2, 1)), "CODE 39"),
+])
+def test_print_options(tmp_path, text, options, data):
+    picture = lumtar32.render(text, "png", **options)
+    if shutil.which("zbarimg"):
+        assert data in _zbar(tmp_path, picture)
+
+
+def test_print_defaults_are_the_plain_picture_and_refusals_name_the_option():
+    assert lumtar32.render("4006381333931+12", "bmp") != lumtar32.render("4006381333931", "bmp")
+    for options, message in [(dict(bwr=0.33, module=0.33), "bwr"), (dict(rotate=45), "rotate"),
+                             (dict(module=0.33, size=(10, 10)), "one of them"), (dict(paper="none"), "paper"),
+                             (dict(ink="blue"), "ink")]:
+        with pytest.raises(ValueError, match=message):
+            lumtar32.render("4006381333931", "bmp", **options)

@@ -47,6 +47,28 @@ class LOGFONTA(ctypes.Structure):
 assert ctypes.sizeof(LOGFONTA) == 60
 
 
+class BarPrintStyle(ctypes.Structure):
+    """The print call's style record (lumtar32_print.h): lengths in micrometres, colours 0xRRGGBB."""
+
+    _fields_ = [(name, ctypes.c_int32) for name in (
+        "size", "types", "width", "height", "physWidth", "physHeight", "dpi", "module", "magnification", "barHeight",
+        "quietZones", "indicators", "bwr", "bearer", "bearerWidth", "rotate", "narrow", "wide", "text", "textSize")]
+    _fields_ += [("textFace", ctypes.c_char * 32)]
+    _fields_ += [(name, ctypes.c_int32) for name in (
+        "inkModel", "ink", "cyan", "magenta", "yellow", "black", "paper", "paperColor", "paddingX", "paddingY")]
+
+
+class BarPrintInfo(ctypes.Structure):
+    """What the print call drew, or (problem) the field it refused."""
+
+    _fields_ = [(name, ctypes.c_int32) for name in (
+        "size", "problem", "type", "addOnType", "width", "height", "physWidth", "physHeight", "module", "moduleUnits",
+        "bwr")]
+
+
+assert ctypes.sizeof(BarPrintStyle) == 152
+
+
 def _candidates() -> list[str]:
     found = []
     configured = os.environ.get("LUMTAR32_LIBRARY")
@@ -97,3 +119,11 @@ HAS_MEMORY = hasattr(lib, "BarToMemory")
 if HAS_MEMORY:
     _declare(lib, "BarToMemory", c_int, c_void_p, c_uint, POINTER(c_uint), c_int, c_char_p, c_void_p,
              c_int, c_int, c_int, c_int, c_int, c_int, c_int)
+
+# The print call (version 1.1): liblumtar32.so and lumtar32.dll.
+HAS_PRINT = hasattr(lib, "BarPrintToMemory")
+if HAS_PRINT:
+    _declare(lib, "BarPrint", c_int, c_char_p, c_int, c_char_p, POINTER(BarPrintStyle), POINTER(BarPrintInfo))
+if HAS_PRINT:  # (one declaration per statement: bindings/check_declarations.py reads them)
+    _declare(lib, "BarPrintToMemory", c_int, c_void_p, c_uint, POINTER(c_uint), c_int, c_char_p,
+             POINTER(BarPrintStyle), POINTER(BarPrintInfo))
