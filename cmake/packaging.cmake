@@ -5,6 +5,28 @@
 # tool and its man page), each at the project's version, with the run-time
 # dependencies dpkg-shlibdeps finds and a shlibs file for the library.
 if(WIN32)
+  # The Windows download: cpack -G ZIP makes lumtar32-<version>-win32.zip or
+  # -win64.zip with bin/ (DLL, lumtar.exe), lib/, include/, bindings/ (the
+  # Python package with the DLL in its folder of this bitness), LICENSE and
+  # README-windows.txt, stripped of debugging information.
+  math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+  set(folder x86)
+  if(bits EQUAL 64)
+    set(folder x64)
+  endif()
+  install(FILES LICENSE README-windows.txt DESTINATION . COMPONENT development)
+  install(DIRECTORY bindings/vba bindings/dotnet bindings/pascal DESTINATION bindings COMPONENT development
+          PATTERN ".gitattributes" EXCLUDE)
+  install(DIRECTORY bindings/python DESTINATION bindings COMPONENT development
+          PATTERN "__pycache__" EXCLUDE PATTERN "*.egg-info" EXCLUDE PATTERN ".gitignore" EXCLUDE)
+  install(TARGETS lumtar32 RUNTIME DESTINATION bindings/python/src/lumtar32/${folder} COMPONENT development)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME lumtar32)
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+  set(CPACK_PACKAGE_FILE_NAME lumtar32-${PROJECT_VERSION}-win${bits})
+  set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+  set(CPACK_STRIP_FILES ON)
+  include(CPack)
   return()
 endif()
 

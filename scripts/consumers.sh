@@ -4,8 +4,9 @@
 # of their own and builds the README's example against them: natively once
 # through pkg-config and once through find_package, for 32-bit and x64 Windows
 # with mingw-w64 and the import library, run under Wine. Each program writes an EAN-13 as a BMP that
-# zbarimg must read back. Then `cpack -G DEB` must make the three packages at
-# the project's version, each holding what it is for.
+# zbarimg must read back. Then `cpack -G ZIP` must make each Windows download
+# and `cpack -G DEB` the three Debian packages at the project's version, each
+# holding what it is for.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -65,8 +66,27 @@ windows() { # build tree, compiler, Wine loader, bits
 windows windows i686-w64-mingw32-gcc wine 32
 windows windows64 x86_64-w64-mingw32-gcc /usr/lib/wine/wine64 64
 
-# Debian packages: package, then the paths each must hold.
+# The Windows downloads: each zip holds what README-windows.txt lists, the DLL
+# of its bitness in bin/ and in the Python package's folder of that bitness.
 version=$(sed -n 's/^project(lumtar32 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+download() { # build tree, win32 or win64, Python folder, PE32 or PE32+
+  local name=lumtar32-$version-$2 listing
+  rm -rf "build/$1/packages"
+  (cd "build/$1" && cpack -G ZIP >/dev/null)
+  listing=$(python3 -m zipfile -l "build/$1/packages/$name.zip") || fail "no $name.zip"
+  for path in bin/lumtar32.dll bin/lumtar.exe lib/lumtar32.lib lib/lumtar32.def include/lumtar32.h \
+              bindings/vba/lumtar32.bas bindings/dotnet/Lumtar32.cs bindings/pascal/lumtar32.pas \
+              "bindings/python/src/lumtar32/$3/lumtar32.dll" LICENSE README-windows.txt; do
+    grep -q "^$name/$path " <<<"$listing" || fail "$name.zip holds no $path"
+  done
+  python3 -m zipfile -e "build/$1/packages/$name.zip" "$work/$2"
+  file -b "$work/$2/$name/bin/lumtar32.dll" | grep -q "^$4 executable (DLL)" || fail "$name.zip: bin/lumtar32.dll is $(file -b "$work/$2/$name/bin/lumtar32.dll")"
+  echo "consumers: $name.zip holds a $4 lumtar32.dll and all README-windows.txt lists" >&2
+}
+download windows win32 x86 PE32
+download windows64 win64 x64 PE32+
+
+# Debian packages: package, then the paths each must hold.
 rm -rf build/native/packages
 (cd build/native && cpack -G DEB >/dev/null)
 check_package() { # name, path patterns...
