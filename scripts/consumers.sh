@@ -3,8 +3,8 @@
 # build/windows64 (built already, as scripts/test.sh leaves them) into prefixes
 # of their own and builds the README's example against them: natively once
 # through pkg-config and once through find_package, for 32-bit and x64 Windows
-# with mingw-w64 and the import library, run under Wine. Each program writes an EAN-13 as a BMP that
-# zbarimg must read back. Then `cpack -G ZIP` must make each Windows download
+# with mingw-w64 and the import library, run under Wine. Each program writes
+# an EAN-13 as a BMP that zbarimg must read back. Then `cpack -G ZIP` must make each Windows download
 # and `cpack -G DEB` the three Debian packages at the project's version, each
 # holding what it is for.
 set -euo pipefail
