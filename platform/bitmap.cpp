@@ -17,15 +17,21 @@ namespace {
 
 // The held fills of a bitmap change only while it is selected, under its
 // DC's lock; the lock is held while they are read.
-std::unique_lock<ShortLock> LockPainter(const Bitmap& bitmap)
+struct PainterLock {
+    std::shared_ptr<Dc> dc;
+    std::unique_lock<std::mutex> lock;
+};
+PainterLock LockPainter(const Bitmap& bitmap)
 {
     HDC owner;
     {
-        std::lock_guard<ShortLock> guard(RegistryLock());
+        std::lock_guard guard(HandleLock());
         owner = bitmap.selectedIn;
     }
-    Dc* dc = owner ? LookupAs<Dc>(owner, Kind::Dc) : nullptr;
-    return dc ? std::unique_lock<ShortLock>(dc->lock) : std::unique_lock<ShortLock>();
+    std::shared_ptr<Dc> dc = owner ? LookupAs<Dc>(owner, Kind::Dc) : nullptr;
+    if (!dc) return {};
+    std::unique_lock lock(dc->lock);
+    return {std::move(dc), std::move(lock)};
 }
 
 // A row of up to 256 bytes is copied in 16-byte pieces, the last one ending
@@ -51,7 +57,7 @@ void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long hei
     const long long firstTop = bottomUp ? dibHeight - start - count : 0; // top-most row copied
     const auto stride = static_cast<std::size_t>(BmpStride(width));
     const int copyWidth = static_cast<int>(std::min<long long>(width, raster.width));
-    std::unique_lock<ShortLock> painter = LockPainter(bitmap);
+    const PainterLock painter = LockPainter(bitmap);
     RasterRows rows(raster); // the held fills shown, not painted
     for (long long i = 0; i < count;) {
         uint8_t* dst = out + static_cast<std::size_t>(bottomUp ? (count - 1 - i) : i) * stride;
@@ -100,12 +106,8 @@ try {
     if (width < -0x7FFFFFFF || height < -0x7FFFFFFF) return nullptr;
     width = width < 0 ? -width : width;
     height = height < 0 ? -height : height;
-    auto* b = New<Bitmap>();
-    if (!b) return nullptr;
-    if (!RasterCreate(b->raster, width, height)) {
-        delete b;
-        return nullptr;
-    }
+    auto b = Make<Bitmap>();
+    if (!b || !RasterCreate(b->raster, width, height)) return nullptr;
     if (bits) {
         // Initial rows top-down, each padded to 16 bits.
         const std::size_t rowBytes = ((static_cast<std::size_t>(width) + 15) / 16) * 2;
@@ -119,9 +121,7 @@ try {
             std::memset(row + (width + 7) / 8, 0, b->raster.stride - (width + 7) / 8);
         }
     }
-    HGDIOBJ h = Register(b);
-    if (!h) delete b;
-    return static_cast<HBITMAP>(h);
+    return static_cast<HBITMAP>(Register(std::move(b)));
 } catch (...) {
     return OutOfMemory(nullptr);
 }
@@ -132,7 +132,7 @@ try {
 int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage)
 try {
     if (!info || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || usage > 1 || !LookupAs<Dc>(hdc, Kind::Dc)) return 0;
-    auto* bmp = LookupAs<Bitmap>(bitmap, Kind::Bitmap);
+    const std::shared_ptr<Bitmap> bmp = LookupAs<Bitmap>(bitmap, Kind::Bitmap);
     if (!bmp) return 0;
     BITMAPINFOHEADER& h = info->bmiHeader;
     const Raster& raster = bmp->raster;

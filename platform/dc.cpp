@@ -15,7 +15,7 @@ namespace {
 constexpr UINT BS_NULL = 1;
 constexpr UINT PS_NULL = 5;
 
-Dc* DcOf(HDC hdc) { return LookupAs<Dc>(hdc, Kind::Dc); }
+std::shared_ptr<Dc> DcOf(HDC hdc) { return LookupAs<Dc>(hdc, Kind::Dc); }
 
 // Logical to device coordinates, computed as GDI does: a scale and offset in
 // double precision, the result rounded half up.
@@ -61,13 +61,16 @@ struct Transform {
 Raster* Target(Dc& dc) { return dc.target; }
 
 // A memory DC's pointers to what it has selected.
-void Remember(Dc& dc, Object* object)
+void Remember(Dc& dc, const std::shared_ptr<Object>& object)
 {
     switch (object->kind) {
-    case Kind::Brush: dc.brushObject = static_cast<Brush*>(object); break;
-    case Kind::Pen: dc.penObject = static_cast<Pen*>(object); break;
-    case Kind::Font: dc.fontObject = static_cast<Font*>(object); break;
-    case Kind::Bitmap: dc.target = object->stock ? nullptr : &static_cast<Bitmap*>(object)->raster; break;
+    case Kind::Brush: dc.brushObject = std::static_pointer_cast<Brush>(object); break;
+    case Kind::Pen: dc.penObject = std::static_pointer_cast<Pen>(object); break;
+    case Kind::Font: dc.fontObject = std::static_pointer_cast<Font>(object); break;
+    case Kind::Bitmap:
+        dc.bitmapObject = std::static_pointer_cast<Bitmap>(object);
+        dc.target = object->stock ? nullptr : &dc.bitmapObject->raster;
+        break;
     default: break;
     }
 }
@@ -83,32 +86,29 @@ HGDIOBJ* SelectionSlot(Dc& dc, Kind kind)
     }
 }
 
-HGDIOBJ MemorySelectObject(Dc& dc, Object* object)
+// The selection counts change under the table's lock, and only for an
+// object that still has its handle: one deleted meanwhile is not selected.
+HGDIOBJ MemorySelectObject(Dc& dc, const std::shared_ptr<Object>& object)
 {
     HGDIOBJ* slot = SelectionSlot(dc, object->kind);
     if (!slot) return nullptr;
-    HGDIOBJ handle = HandleOf(object);
+    HGDIOBJ handle = HandleOf(*object);
     if (*slot == handle) return handle;
-    Object* dead = nullptr;
     {
-        std::lock_guard<ShortLock> guard(RegistryLock());
+        std::lock_guard guard(HandleLock());
+        if (!HasHandleLocked(*object)) return nullptr;
         if (object->kind == Kind::Bitmap && !object->stock) {
-            auto* b = static_cast<Bitmap*>(object);
+            auto* b = static_cast<Bitmap*>(object.get());
             if (b->selectedIn) return nullptr; // a bitmap lives in one DC at a time
-            b->selectedIn = static_cast<HDC>(HandleOf(&dc));
+            b->selectedIn = static_cast<HDC>(HandleOf(dc));
         }
         if (!object->stock) ++object->selections;
-        Object* old = Lookup(*slot);
-        if (old && old->kind == Kind::Bitmap && !old->stock) static_cast<Bitmap*>(old)->selectedIn = nullptr;
-        dead = ReleaseSelection(old);
+        Object* old = LookupLocked(*slot);
+        if (ReleaseSelection(old)) RemoveHandleLocked(*old);
     }
     HGDIOBJ previous = *slot;
     *slot = handle;
     Remember(dc, object);
-    if (dead) {
-        Unregister(dead);
-        delete dead;
-    }
     return previous;
 }
 
@@ -127,8 +127,8 @@ void PaintRectangle(Dc& dc, Raster& raster, const RECT& r)
 {
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width == 0 || height == 0) return;
-    const Pen* pen = dc.penObject;
-    const Brush* brush = dc.brushObject;
+    const Pen* pen = dc.penObject.get();
+    const Brush* brush = dc.brushObject.get();
     const bool penShown = pen && pen->style != PS_NULL;
     const bool brushShown = brush && brush->style != BS_NULL;
     if (!penShown) {
@@ -170,12 +170,12 @@ template <class T>
 static T SetState(HDC hdc, std::type_identity_t<T> value, T Dc::*field, BOOL (*record)(Dc&, T),
                   std::type_identity_t<T> failed)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc) return failed;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     if (dc->metafile) return record(*dc, value);
-    const T previous = dc->*field;
-    dc->*field = value;
+    const T previous = (*dc).*field;
+    (*dc).*field = value;
     return previous;
 } catch (...) {
     return OutOfMemory<T>(failed);
@@ -189,16 +189,16 @@ using MetaXY = BOOL (*)(Dc&, int, int);
 template <class XY>
 static BOOL SetPair(HDC hdc, int x, int y, XY* old, MetaXY record, XY Dc::*field)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc) return FALSE;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     if (dc->metafile) return record(*dc, x, y);
-    if (old) *old = dc->*field;
+    if (old) *old = (*dc).*field;
     if constexpr (std::is_same_v<XY, SIZE>) {
         if (dc->mapMode != MM_ISOTROPIC && dc->mapMode != MM_ANISOTROPIC) return TRUE;
         if (x == 0 || y == 0) return FALSE;
     }
-    dc->*field = {x, y};
+    (*dc).*field = {x, y};
     return TRUE;
 } catch (...) {
     return OutOfMemory(FALSE);
@@ -209,49 +209,39 @@ extern "C" {
 HDC WINAPI CreateCompatibleDC(HDC hdc)
 try {
     if (hdc && !DcOf(hdc)) return nullptr;
-    auto* dc = New<Dc>();
+    auto dc = Make<Dc>();
     if (!dc) return nullptr;
     dc->brush = GetStockObject(WHITE_BRUSH);
     dc->pen = GetStockObject(BLACK_PEN);
     dc->font = GetStockObject(SYSTEM_FONT);
     dc->bitmap = DefaultBitmap();
     for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap})
-        if (Object* o = Lookup(h)) Remember(*dc, o);
-    HGDIOBJ h = Register(dc);
-    if (!h) delete dc;
-    return static_cast<HDC>(h);
+        if (std::shared_ptr<Object> o = Lookup(h)) Remember(*dc, o);
+    return static_cast<HDC>(Register(std::move(dc)));
 } catch (...) {
     return OutOfMemory(nullptr);
 }
 
+// The DC's handle goes first, so that of two DeleteDC calls racing, one
+// lets go of the selections.
 BOOL WINAPI DeleteDC(HDC hdc)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc) return FALSE;
-    Object* dead[4] = {}; // no allocation on the way out
-    int deadCount = 0;
-    {
-        std::lock_guard<ShortLock> dcGuard(dc->lock);
-        std::lock_guard<ShortLock> guard(RegistryLock());
-        if (dc->metafile) {
-            for (int i = 0; i < dc->recorder.slotCount; ++i) {
-                const uintptr_t h = TableSlot(dc->recorder, i);
-                Object* o = h ? Lookup(reinterpret_cast<void*>(h)) : nullptr;
-                if (o) std::erase(o->recordedIn, hdc);
-            }
-        } else {
-            for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap}) {
-                Object* o = Lookup(h);
-                if (o && o->kind == Kind::Bitmap && !o->stock) static_cast<Bitmap*>(o)->selectedIn = nullptr;
-                if (Object* d = ReleaseSelection(o)) dead[deadCount++] = d;
-            }
+    std::lock_guard dcGuard(dc->lock);
+    std::lock_guard guard(HandleLock());
+    if (!RemoveHandleLocked(*dc)) return FALSE;
+    if (dc->metafile) {
+        for (int i = 0; i < dc->recorder.slotCount; ++i) {
+            const uintptr_t h = TableSlot(dc->recorder, i);
+            Object* o = h ? LookupLocked(reinterpret_cast<void*>(h)) : nullptr;
+            if (o) std::erase(o->recordedIn, hdc);
         }
+        return TRUE;
     }
-    Unregister(dc);
-    delete dc;
-    for (int i = 0; i < deadCount; ++i) {
-        Unregister(dead[i]);
-        delete dead[i];
+    for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap}) {
+        Object* o = LookupLocked(h);
+        if (ReleaseSelection(o)) RemoveHandleLocked(*o);
     }
     return TRUE;
 } catch (...) {
@@ -260,11 +250,11 @@ try {
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object)
 try {
-    Dc* dc = DcOf(hdc);
-    Object* o = Lookup(object);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    const std::shared_ptr<Object> o = Lookup(object);
     if (!dc || !o) return nullptr;
-    std::lock_guard<ShortLock> guard(dc->lock);
-    return dc->metafile ? MetaSelectObject(*dc, o) : MemorySelectObject(*dc, o);
+    std::lock_guard guard(dc->lock);
+    return dc->metafile ? MetaSelectObject(*dc, *o) : MemorySelectObject(*dc, o);
 } catch (...) {
     return OutOfMemory(nullptr);
 }
@@ -276,9 +266,9 @@ UINT WINAPI SetTextAlign(HDC hdc, UINT align)
 
 UINT WINAPI GetTextAlign(HDC hdc)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc) return 0;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     return dc->metafile ? 0 : dc->textAlign; // a metafile DC keeps no alignment to report
 } catch (...) {
     return OutOfMemory(GDI_ERROR);
@@ -296,9 +286,9 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
 
 int WINAPI SetBkMode(HDC hdc, int mode)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc) return 0;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaSetBkMode(*dc, mode);
     if (mode != TRANSPARENT && mode != OPAQUE) return 0;
     const int previous = dc->bkMode;
@@ -310,9 +300,9 @@ try {
 
 int WINAPI SetMapMode(HDC hdc, int mode)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc) return 0;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaSetMapMode(*dc, mode);
     const int previous = dc->mapMode;
     if (mode == previous) return previous;
@@ -354,13 +344,13 @@ BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom)
 
 BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc) return FALSE;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaPatBlt(*dc, x, y, width, height, rop);
     bool white;
     if (rop == PATCOPY) {
-        const Brush* brush = dc->brushObject;
+        const Brush* brush = dc->brushObject.get();
         if (!brush || brush->style == BS_NULL) return TRUE;
         white = IsWhite(brush->color);
     } else if (rop == BLACKNESS || rop == WHITENESS) {
@@ -399,9 +389,9 @@ try {
 
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc) return FALSE;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaRectangle(*dc, left, top, right, bottom);
     Raster* raster = Target(*dc);
     if (raster) PaintRectangle(*dc, *raster, Transform(*dc).Rect(left, top, right, bottom));
@@ -412,15 +402,15 @@ try {
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR chars, int count)
 try {
-    Dc* dc = DcOf(hdc);
+    const std::shared_ptr<Dc> dc = DcOf(hdc);
     if (!dc || count < 0) return FALSE;
     if (!chars) count = 0;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaTextOut(*dc, x, y, chars, count);
     Raster* raster = Target(*dc);
     if (!raster || count == 0) return TRUE;
     const Transform t(*dc);
-    const Font* font = dc->fontObject;
+    const Font* font = dc->fontObject.get();
     const bool systemFont = !font || dc->font == GetStockObject(SYSTEM_FONT);
     const LOGFONTA deviceFont = font ? DeviceFont(*dc, t, font->logfont) : LOGFONTA{};
     TextStyle style;

@@ -1,36 +1,19 @@
-// The native layer's GDI objects and device contexts: one registry of handles
-// shared by the object, device-context, metafile and clipboard units.
+// The native layer's GDI objects and device contexts, named by the handles
+// of platform/handles.h.
 #pragma once
 
-#include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "lumtar32_gdi.h"
-#include "platform/lock.h"
+#include "platform/handles.h"
 #include "platform/memory.h"
 #include "platform/raster.h"
 
 namespace lumtar::platform {
-
-enum class Kind : uint8_t { Brush, Pen, Font, Bitmap, Palette, Dc, Metafile };
-
-// Every handle names one of these. Handles are registry slots with a
-// generation, so a stale or foreign handle is refused, never dereferenced.
-struct Object {
-    explicit Object(Kind k) : kind(k) {}
-    virtual ~Object() = default;
-    Kind kind;
-    bool stock = false;
-    uintptr_t handle = 0;
-    // Guarded by RegistryLock():
-    int selections = 0;          // memory DCs holding it selected
-    bool deletePending = false;  // DeleteObject came while it was selected
-    std::vector<HDC> recordedIn; // metafile DCs whose object table holds it
-};
 
 struct Brush : Object {
     Brush() : Object(Kind::Brush) {}
@@ -54,7 +37,7 @@ struct Font : Object {
 struct Bitmap : Object {
     Bitmap() : Object(Kind::Bitmap) {}
     Raster raster;
-    HDC selectedIn = nullptr; // guarded by RegistryLock()
+    HDC selectedIn = nullptr; // guarded by HandleLock()
 };
 
 struct Palette : Object {
@@ -89,18 +72,19 @@ inline uintptr_t& TableSlot(Recorder& rec, int index)
 
 struct Dc : Object {
     Dc() : Object(Kind::Dc) {}
-    ShortLock lock; // every operation on the DC holds it
+    std::mutex lock; // every operation on the DC holds it
     bool metafile = false;
     Recorder recorder;
 
     // Selected objects: on a memory DC they are pinned by their selection
     // count; on a metafile DC only their handles are kept, as GDI does.
     HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, bitmap = nullptr;
-    // A memory DC's selected objects themselves, which their selection keeps
-    // alive, and the raster it paints into (null for the default bitmap).
-    Brush* brushObject = nullptr;
-    Pen* penObject = nullptr;
-    Font* fontObject = nullptr;
+    // A memory DC's selected objects themselves, and the raster it paints
+    // into (null for the default bitmap).
+    std::shared_ptr<Brush> brushObject;
+    std::shared_ptr<Pen> penObject;
+    std::shared_ptr<Font> fontObject;
+    std::shared_ptr<Bitmap> bitmapObject;
     Raster* target = nullptr;
 
     int mapMode = MM_TEXT;
@@ -112,56 +96,13 @@ struct Dc : Object {
     int bkMode = OPAQUE;
 };
 
-// --- Registry (objects.cpp) ---
-ShortLock& RegistryLock();
-HGDIOBJ Register(Object* object);       // null when the table is full
-void Unregister(Object* object);        // frees the handle, not the object
+// The handle of a new object, or null (and the object gone) when there is no room.
+inline HGDIOBJ Register(std::shared_ptr<Object> object) { return object ? AddHandle(std::move(object)) : nullptr; }
 
-// A handle is (generation << IndexBits) | index. Slots live in chunks that
-// never move, so a lookup reads two atomics and takes no lock.
-namespace registry {
-constexpr unsigned IndexBits = 20;
-constexpr uintptr_t IndexMask = (uintptr_t(1) << IndexBits) - 1;
-constexpr unsigned ChunkBits = 10;
-constexpr std::size_t ChunkSize = std::size_t(1) << ChunkBits;
-constexpr std::size_t ChunkCount = (std::size_t(1) << IndexBits) / ChunkSize;
-
-struct Slot {
-    std::atomic<uintptr_t> handle{0};
-    std::atomic<Object*> object{nullptr};
-    uintptr_t generation = 0; // guarded by the registry lock
-};
-
-extern std::array<std::atomic<Slot*>, ChunkCount> chunks;
-
-inline Slot* SlotAt(uintptr_t index)
-{
-    Slot* chunk = chunks[index >> ChunkBits].load(std::memory_order_acquire);
-    return chunk ? &chunk[index & (ChunkSize - 1)] : nullptr;
-}
-} // namespace registry
-
-// The object a handle names: null for null, stale and foreign handles.
-inline Object* Lookup(const void* handle)
-{
-    using namespace registry;
-    const uintptr_t h = reinterpret_cast<uintptr_t>(handle);
-    const uintptr_t index = h & IndexMask;
-    if (index == 0 || (h >> IndexBits) - 1 >= 2047) return nullptr; // generations run 1 .. 2047
-    const Slot* slot = SlotAt(index);
-    if (!slot || slot->handle.load(std::memory_order_acquire) != h) return nullptr;
-    return slot->object.load(std::memory_order_acquire);
-}
-template <class T> T* LookupAs(const void* handle, Kind kind)
-{
-    Object* o = Lookup(handle);
-    return o && o->kind == kind ? static_cast<T*>(o) : nullptr;
-}
-inline HGDIOBJ HandleOf(const Object* o) { return reinterpret_cast<HGDIOBJ>(o->handle); }
-
-// Destroys an object whose last selection went away after DeleteObject.
-// Caller holds RegistryLock(); returns the object to delete once unlocked.
-Object* ReleaseSelection(Object* object);
+// One memory DC fewer holding the object selected: true when that was the
+// last and DeleteObject came meanwhile, so its handle goes now. Caller holds
+// HandleLock().
+bool ReleaseSelection(Object* object);
 
 HGDIOBJ DefaultBitmap();
 HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch);

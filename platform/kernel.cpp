@@ -1,7 +1,7 @@
 // Memory blocks, files, strings and arithmetic of the native layer, with the
 // results Windows gives for them.
 #include "lumtar32_gdi.h"
-#include "platform/lock.h"
+#include "platform/handles.h"
 #include "platform/memory.h"
 
 #include <cerrno>
@@ -14,96 +14,28 @@
 #include <fcntl.h>
 #include <mutex>
 #include <unistd.h>
-#include <utility>
-#include <vector>
+
+using namespace lumtar::platform;
 
 namespace {
 
-// A movable global block: its header, then its bytes.
-struct alignas(16) GlobalBlock {
-    UINT flags;
-    int locks;
-    SIZE_T size;     // as allocated; GlobalSize reports it
-    SIZE_T capacity; // what the memory behind the header holds
-    unsigned char* bytes() { return reinterpret_cast<unsigned char*>(this + 1); }
+// A movable global block, named by a handle of the GDI objects' table.
+struct MemoryBlock : Object {
+    MemoryBlock() : Object(Kind::Memory) {}
+    ~MemoryBlock() override { std::free(bytes); }
+    UINT flags = 0;
+    int locks = 0; // guarded by HandleLock()
+    SIZE_T size = 0;
+    unsigned char* bytes = nullptr;
 };
 
-// A handle names a slot of the block table with the slot's generation, as
-// (generation << IndexBits) | index, so that a made-up, stale or foreign
-// handle fails as it does on Windows instead of being followed. One lock
-// guards the table and the lock counts; blocks are few and short-lived.
-constexpr unsigned IndexBits = 20;
-constexpr uintptr_t IndexMask = (uintptr_t{1} << IndexBits) - 1;
-
-struct BlockSlot {
-    GlobalBlock* block = nullptr;
-    uintptr_t generation = 0;
-    uint32_t nextFree = 0; // the free slots form a list; 0 ends it (slot 0 is never used)
-};
-
-struct BlockTable {
-    std::vector<BlockSlot> slots = std::vector<BlockSlot>(1);
-    uint32_t firstFree = 0;
-};
-
-lumtar::platform::ShortLock blocksLock;
-BlockTable& Blocks()
-{
-    static auto* table = new BlockTable; // outlives every static destructor
-    return *table;
-}
-
-GlobalBlock* FromHandle(HGLOBAL mem)
-{
-    const auto h = reinterpret_cast<uintptr_t>(mem);
-    const uintptr_t index = h & IndexMask;
-    const BlockTable& table = Blocks();
-    if (index == 0 || index >= table.slots.size()) return nullptr;
-    const BlockSlot& slot = table.slots[index];
-    return slot.block && slot.generation == h >> IndexBits ? slot.block : nullptr;
-}
-
-// A slot for block and its handle, or null without memory for the table.
-HGLOBAL Enter(GlobalBlock* block)
-{
-    BlockTable& table = Blocks();
-    uint32_t index = table.firstFree;
-    if (index) {
-        table.firstFree = table.slots[index].nextFree;
-    } else {
-        if (table.slots.size() > IndexMask) return nullptr;
-        table.slots.emplace_back();
-        index = static_cast<uint32_t>(table.slots.size() - 1);
-    }
-    BlockSlot& slot = table.slots[index];
-    slot.block = block;
-    slot.generation = slot.generation % 2047 + 1; // 1 .. 2047, never 0
-    return reinterpret_cast<HGLOBAL>(slot.generation << IndexBits | index);
-}
-
-void Leave(HGLOBAL mem)
-{
-    BlockTable& table = Blocks();
-    const auto index = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mem) & IndexMask);
-    table.slots[index].block = nullptr;
-    table.slots[index].nextFree = table.firstFree;
-    table.firstFree = index;
-}
-
-// One freed large block, kept (under blocksLock) for the next allocation it
-// can hold: blocks of a megabyte or more come from mmap and would otherwise
-// be faulted in page by page every time, as the bits of large bitmaps are.
-constexpr SIZE_T SpareMinBytes = SIZE_T{1} << 20;
-GlobalBlock* spareBlock = nullptr;
-
-using lumtar::platform::OutOfMemory;
-
-// use(block) under the lock, or failure for a handle that names no live block.
+// use(block) under the table's lock, or failure for a handle that names no
+// live block.
 template <class T, class Use> T WithBlock(HGLOBAL mem, T failure, Use use) noexcept
 try {
-    std::lock_guard guard(blocksLock);
-    GlobalBlock* block = FromHandle(mem);
-    return block ? use(*block) : failure;
+    std::lock_guard guard(HandleLock());
+    Object* o = LookupLocked(mem);
+    return o && o->kind == Kind::Memory ? use(static_cast<MemoryBlock&>(*o)) : failure;
 } catch (...) {
     return OutOfMemory(failure);
 }
@@ -115,68 +47,43 @@ extern "C" {
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
 try {
     if (bytes > (SIZE_T(1) << 31)) return nullptr; // no 32-bit program gets more
-    GlobalBlock* block = nullptr;
-    if (bytes >= SpareMinBytes) {
-        std::lock_guard guard(blocksLock);
-        if (spareBlock && spareBlock->capacity >= bytes) std::swap(block, spareBlock);
-    }
-    if (!block) {
-        void* raw = std::malloc(sizeof(GlobalBlock) + (bytes ? bytes : 1));
-        if (!raw) return OutOfMemory(nullptr);
-        block = static_cast<GlobalBlock*>(raw);
-        block->capacity = bytes;
-    }
+    auto block = Make<MemoryBlock>();
+    if (!block) return nullptr;
+    block->bytes = static_cast<unsigned char*>(flags & GMEM_ZEROINIT ? std::calloc(bytes ? bytes : 1, 1)
+                                                                     : std::malloc(bytes ? bytes : 1));
+    if (!block->bytes) return OutOfMemory(nullptr);
     block->flags = flags;
-    block->locks = 0;
     block->size = bytes;
-    if (flags & GMEM_ZEROINIT) std::memset(block->bytes(), 0, bytes);
-    std::lock_guard guard(blocksLock);
-    HGLOBAL handle = nullptr;
-    try {
-        handle = Enter(block);
-    } catch (...) {
-    }
-    if (!handle) {
-        std::free(block);
-        return OutOfMemory(nullptr);
-    }
-    return handle;
+    return AddHandle(std::move(block));
 } catch (...) {
     return OutOfMemory(nullptr);
 }
 
 LPVOID WINAPI GlobalLock(HGLOBAL mem)
 {
-    return WithBlock<LPVOID>(mem, nullptr, [](GlobalBlock& block) {
+    return WithBlock<LPVOID>(mem, nullptr, [](MemoryBlock& block) {
         ++block.locks;
-        return block.bytes();
+        return block.bytes;
     });
 }
 
 BOOL WINAPI GlobalUnlock(HGLOBAL mem)
 {
-    return WithBlock<BOOL>(mem, FALSE, [](GlobalBlock& block) -> BOOL { return block.locks && --block.locks != 0; });
+    return WithBlock<BOOL>(mem, FALSE, [](MemoryBlock& block) -> BOOL { return block.locks && --block.locks != 0; });
 }
 
 SIZE_T WINAPI GlobalSize(HGLOBAL mem)
 {
-    return WithBlock<SIZE_T>(mem, 0, [](GlobalBlock& block) { return block.size; });
+    return WithBlock<SIZE_T>(mem, 0, [](MemoryBlock& block) { return block.size; });
 }
 
+// The handle comes back on failure.
 HGLOBAL WINAPI GlobalFree(HGLOBAL mem)
-try {
-    std::lock_guard guard(blocksLock);
-    GlobalBlock* block = FromHandle(mem);
-    if (!block) return mem; // failure: the handle comes back
-    Leave(mem);
-    // A large block becomes the spare unless the spare is larger; whichever
-    // is not kept is freed.
-    if (block->capacity >= SpareMinBytes && (!spareBlock || spareBlock->capacity < block->capacity))
-        std::swap(block, spareBlock);
-    std::free(block);
-    return nullptr;
-} catch (...) {
-    return OutOfMemory(mem);
+{
+    return WithBlock<HGLOBAL>(mem, mem, [](MemoryBlock& block) -> HGLOBAL {
+        RemoveHandleLocked(block);
+        return nullptr;
+    });
 }
 
 HFILE WINAPI _lcreat(LPCSTR path, int attribute)

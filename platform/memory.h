@@ -5,6 +5,7 @@
 // where a graphics call on the way only drew less.
 #pragma once
 
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -30,6 +31,16 @@ template <class T, class... Args> T* New(Args&&... args) noexcept
         return new T(std::forward<Args>(args)...);
     } catch (...) {
         return OutOfMemory<T*>(nullptr);
+    }
+}
+
+// A T in a shared pointer, or null, counted, when memory runs out for it.
+template <class T> std::shared_ptr<T> Make() noexcept
+{
+    try {
+        return std::make_shared<T>();
+    } catch (...) {
+        return OutOfMemory<std::shared_ptr<T>>(nullptr);
     }
 }
 

@@ -30,12 +30,6 @@ constexpr std::size_t HeaderBytes = 18;
 constexpr std::size_t SizeAt = 6, ObjectsAt = 10, MaxRecordAt = 12;
 constexpr uint8_t EmptyHeader[HeaderBytes] = {1, 0, 9, 0, 0, 3, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
-// The bytes of the last metafile deleted on this thread, kept for the next
-// one recorded on it (a picture's metafile is made, read and deleted, over
-// and over), up to a size.
-constexpr std::size_t SpareMaxBytes = 64 * 1024;
-thread_local std::vector<uint8_t> spareBytes __attribute__((tls_model("initial-exec")));
-
 constexpr std::size_t LogFont16Words = 25; // 5 shorts, 8 bytes, a 32-byte face
 
 int Hi(uint32_t v) { return static_cast<int>(v >> 16); }
@@ -189,37 +183,39 @@ BOOL MetaPatBlt(Dc& dc, int x, int y, int width, int height, DWORD rop)
     return Params(dc, META_PATBLT, x, y, width, height, Hi(rop), Lo(rop));
 }
 
-HGDIOBJ MetaSelectObject(Dc& dc, Object* o)
+HGDIOBJ MetaSelectObject(Dc& dc, Object& object)
 {
+    Object* o = &object;
     HGDIOBJ* current = o->kind == Kind::Brush ? &dc.brush : o->kind == Kind::Pen ? &dc.pen
                      : o->kind == Kind::Font  ? &dc.font  : nullptr;
     if (!current) return nullptr; // bitmaps and palettes are not selected into metafiles
     Recorder& rec = dc.recorder;
     int index = FindSlot(rec, o->handle);
     if (index < 0) {
-        RecordCreate(dc, *o);
-        index = AddSlot(rec, o->handle);
         if (!o->stock) {
-            std::lock_guard<ShortLock> guard(RegistryLock());
+            std::lock_guard guard(HandleLock());
+            if (!HasHandleLocked(*o)) return nullptr; // deleted meanwhile
             try {
-                o->recordedIn.push_back(static_cast<HDC>(HandleOf(&dc)));
+                o->recordedIn.push_back(static_cast<HDC>(HandleOf(dc)));
             } catch (...) {
                 rec.failed = true;
                 throw;
             }
         }
+        RecordCreate(dc, *o);
+        index = AddSlot(rec, o->handle);
     }
     Params(dc, META_SELECTOBJECT, index);
     HGDIOBJ previous = *current;
-    *current = HandleOf(o);
+    *current = HandleOf(*o);
     return previous;
 }
 
 void MetaForgetObject(HDC hdc, uintptr_t handle)
 {
-    Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
+    const std::shared_ptr<Dc> dc = LookupAs<Dc>(hdc, Kind::Dc);
     if (!dc) return;
-    std::lock_guard<ShortLock> guard(dc->lock);
+    std::lock_guard guard(dc->lock);
     if (!dc->metafile) return;
     Recorder& rec = dc->recorder;
     const int index = FindSlot(rec, handle);
@@ -253,11 +249,6 @@ BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count)
     return TRUE;
 }
 
-void KeepMetafileBytes(std::vector<uint8_t>& bytes)
-{
-    if (bytes.capacity() <= SpareMaxBytes && bytes.capacity() > spareBytes.capacity()) bytes.swap(spareBytes);
-}
-
 } // namespace lumtar::platform
 
 using namespace lumtar;
@@ -265,11 +256,9 @@ using namespace lumtar::platform;
 
 namespace {
 
-HMETAFILE RegisterMetafile(MetafileBits* m)
+HMETAFILE RegisterMetafile(std::shared_ptr<MetafileBits> m)
 {
-    HGDIOBJ h = Register(m);
-    if (!h) delete m;
-    return static_cast<HMETAFILE>(h);
+    return static_cast<HMETAFILE>(Register(std::move(m)));
 }
 
 // --- Playback ---
@@ -377,33 +366,30 @@ extern "C" {
 HDC WINAPI CreateMetaFileA(LPCSTR path)
 try {
     if (path) return nullptr; // memory metafiles only
-    std::unique_ptr<Dc> dc(New<Dc>());
+    auto dc = Make<Dc>();
     if (!dc) return nullptr;
     dc->metafile = true;
     dc->brush = GetStockObject(WHITE_BRUSH);
     dc->pen = GetStockObject(BLACK_PEN);
     dc->font = DeviceDefaultFont();
     Recorder& rec = dc->recorder;
-    rec.bytes.swap(spareBytes);
-    rec.bytes.resize(std::max<std::size_t>(rec.bytes.capacity(), 1024)); // at least the room a symbol's records take
+    rec.bytes.resize(1024); // the room a symbol's records take
     std::memcpy(rec.bytes.data(), EmptyHeader, HeaderBytes);
     rec.used = HeaderBytes;
-    HGDIOBJ h = Register(dc.get());
-    if (h) dc.release();
-    return static_cast<HDC>(h);
+    return static_cast<HDC>(Register(std::move(dc)));
 } catch (...) {
     return OutOfMemory(nullptr);
 }
 
 HMETAFILE WINAPI CloseMetaFile(HDC hdc)
 try {
-    Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
+    const std::shared_ptr<Dc> dc = LookupAs<Dc>(hdc, Kind::Dc);
     if (!dc || !dc->metafile) return nullptr;
     // The DC goes whatever becomes of its metafile; one that misses a record
     // for lack of memory gives none.
-    std::unique_ptr<MetafileBits> m(New<MetafileBits>());
+    auto m = Make<MetafileBits>();
     if (m) {
-        std::lock_guard<ShortLock> guard(dc->lock);
+        std::lock_guard guard(dc->lock);
         bool complete = !dc->recorder.failed;
         try {
             if (complete) Append(dc->recorder, META_EOF, 0);
@@ -423,7 +409,7 @@ try {
         }
     }
     DeleteDC(hdc); // lets go of the object table
-    return m ? RegisterMetafile(m.release()) : nullptr;
+    return m ? RegisterMetafile(std::move(m)) : nullptr;
 } catch (...) {
     return OutOfMemory(nullptr);
 }
@@ -432,11 +418,11 @@ HMETAFILE WINAPI SetMetaFileBitsEx(UINT size, const BYTE* bits)
 try {
     if (!bits || size < HeaderBytes || size % 2) return nullptr;
     if (GetWord(bits) != 1 || GetWord(bits + 2) != 9 || GetWord(bits + 4) != 0x0300) return nullptr;
-    std::unique_ptr<MetafileBits> m(New<MetafileBits>());
+    auto m = Make<MetafileBits>();
     if (!m) return nullptr;
     m->bytes.assign(bits, bits + size);
     PutDword(m->bytes.data() + SizeAt, size / 2); // the size is the one given
-    return RegisterMetafile(m.release());
+    return RegisterMetafile(std::move(m));
 } catch (...) {
     return OutOfMemory(nullptr);
 }
@@ -446,14 +432,14 @@ try {
 // deleted, as GDI does (the font and the mapping stay as the records left them).
 BOOL WINAPI PlayMetaFile(HDC hdc, HMETAFILE metafile)
 try {
-    MetafileBits* m = MetafileOf(metafile);
-    Dc* dc = LookupAs<Dc>(hdc, Kind::Dc);
+    const std::shared_ptr<MetafileBits> m = MetafileOf(metafile);
+    const std::shared_ptr<Dc> dc = LookupAs<Dc>(hdc, Kind::Dc);
     if (!m || !dc) return FALSE;
-    const std::vector<uint8_t> bytes = m->bytes; // the handle may be deleted by another thread meanwhile
+    const std::vector<uint8_t>& bytes = m->bytes; // kept by m if its handle is deleted meanwhile
     if (bytes.size() < HeaderBytes) return FALSE;
     HGDIOBJ pen, brush;
     {
-        std::lock_guard<ShortLock> guard(dc->lock);
+        std::lock_guard guard(dc->lock);
         pen = dc->pen;
         brush = dc->brush;
     }

@@ -20,14 +20,13 @@ BOOL MetaSetViewportOrg(Dc& dc, int x, int y);
 BOOL MetaPatBlt(Dc& dc, int x, int y, int width, int height, DWORD rop);
 BOOL MetaRectangle(Dc& dc, int left, int top, int right, int bottom);
 BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count); // FALSE past 0x7FFF characters
-HGDIOBJ MetaSelectObject(Dc& dc, Object* object);
+HGDIOBJ MetaSelectObject(Dc& dc, Object& object);
 
 // The bits behind a metafile handle, or null.
-inline MetafileBits* MetafileOf(HMETAFILE metafile) { return LookupAs<MetafileBits>(metafile, Kind::Metafile); }
-
-// Keeps the bytes of a deleted metafile for the next metafile DC of this
-// thread, if they are the roomiest kept yet and not large.
-void KeepMetafileBytes(std::vector<uint8_t>& bytes);
+inline std::shared_ptr<MetafileBits> MetafileOf(HMETAFILE metafile)
+{
+    return LookupAs<MetafileBits>(metafile, Kind::Metafile);
+}
 
 // DeleteObject's record in one metafile DC (takes that DC's lock itself).
 void MetaForgetObject(HDC dc, uintptr_t handle);

@@ -10,25 +10,7 @@
 
 namespace lumtar::platform {
 
-// Constant-initialised, so that a lookup passes no guard of a static.
-constinit std::array<std::atomic<registry::Slot*>, registry::ChunkCount> registry::chunks{};
-
 namespace {
-
-using namespace registry;
-
-struct Registry {
-    ShortLock lock;
-    std::vector<uint32_t> freeIndices;
-    uint32_t nextIndex = 1; // index 0 is never used, so no handle is small
-};
-
-Registry& Reg()
-{
-    static Registry* instance = new Registry; // lives as long as the process
-    return *instance;
-}
-
 
 // --- Stock objects, with the logical values GDI records for them ---
 
@@ -106,14 +88,18 @@ struct StockObjects {
         all[count++] = {-1, &defaultBitmap};
         for (int i = 0; i < count; ++i) {
             all[i].second->stock = true;
-            const HGDIOBJ handle = Register(all[i].second);
+            const HGDIOBJ handle = AddHandle(Unowned(all[i].second));
             if (!handle) {
-                while (i-- > 0) Unregister(all[i].second);
+                while (i-- > 0) RemoveHandle(*all[i].second);
                 throw std::bad_alloc();
             }
             if (all[i].first >= 0) byIndex[all[i].first] = handle;
         }
     }
+
+    // Stock objects live as long as the process: their pointers share no
+    // ownership, so holding one counts nothing.
+    template <class T> static std::shared_ptr<T> Unowned(T* object) { return std::shared_ptr<T>(std::shared_ptr<T>(), object); }
 };
 
 StockObjects& Stock()
@@ -122,97 +108,36 @@ StockObjects& Stock()
     return *stock;
 }
 
-template <class T> HGDIOBJ RegisterNew(T* object)
-{
-    if (!object) return nullptr;
-    HGDIOBJ h = Register(object);
-    if (!h) delete object;
-    return h;
-}
-
 } // namespace
 
-ShortLock& RegistryLock() { return Reg().lock; }
-
-HGDIOBJ Register(Object* object)
+bool ReleaseSelection(Object* object)
 {
-    Registry& r = Reg();
-    std::lock_guard<ShortLock> guard(r.lock);
-    uint32_t index;
-    if (!r.freeIndices.empty()) {
-        index = r.freeIndices.back();
-        r.freeIndices.pop_back();
-    } else {
-        if (r.nextIndex > IndexMask) return nullptr;
-        // Room for every index to come back, so that Unregister never allocates.
-        if (r.freeIndices.capacity() < r.nextIndex) {
-            try {
-                r.freeIndices.reserve(2 * std::size_t(r.nextIndex));
-            } catch (...) {
-                return OutOfMemory<HGDIOBJ>(nullptr);
-            }
-        }
-        index = r.nextIndex++;
-        auto& chunk = chunks[index >> ChunkBits];
-        if (!chunk.load(std::memory_order_relaxed)) {
-            Slot* fresh = new (std::nothrow) Slot[ChunkSize];
-            if (!fresh) {
-                --r.nextIndex;
-                return OutOfMemory<HGDIOBJ>(nullptr);
-            }
-            chunk.store(fresh, std::memory_order_release);
-        }
-    }
-    Slot* slot = SlotAt(index);
-    slot->generation = slot->generation % 2047 + 1; // 1 .. 2047, never 0
-    const uintptr_t handle = (slot->generation << IndexBits) | index;
-    object->handle = handle;
-    slot->object.store(object, std::memory_order_release);
-    slot->handle.store(handle, std::memory_order_release);
-    return reinterpret_cast<HGDIOBJ>(handle);
-}
-
-void Unregister(Object* object)
-{
-    Registry& r = Reg();
-    std::lock_guard<ShortLock> guard(r.lock);
-    const uintptr_t index = object->handle & IndexMask;
-    Slot* slot = SlotAt(index);
-    if (!slot || slot->handle.load(std::memory_order_relaxed) != object->handle) return;
-    slot->handle.store(0, std::memory_order_release);
-    slot->object.store(nullptr, std::memory_order_release);
-    r.freeIndices.push_back(static_cast<uint32_t>(index));
-}
-
-Object* ReleaseSelection(Object* object)
-{
-    if (!object || object->stock) return nullptr;
-    if (--object->selections > 0 || !object->deletePending) return nullptr;
+    if (!object || object->stock) return false;
     if (object->kind == Kind::Bitmap) static_cast<Bitmap*>(object)->selectedIn = nullptr;
-    return object;
+    return --object->selections == 0 && object->deletePending;
 }
 
-HGDIOBJ DefaultBitmap() { return HandleOf(&Stock().defaultBitmap); }
+HGDIOBJ DefaultBitmap() { return HandleOf(Stock().defaultBitmap); }
 HGDIOBJ DeviceDefaultFont() { return Stock().byIndex[DEVICE_DEFAULT_FONT]; }
 
 HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch)
 {
-    auto* b = New<Brush>();
+    auto b = Make<Brush>();
     if (!b) return nullptr;
     b->style = style;
     b->color = color & 0xFFFFFF;
     b->hatch = hatch;
-    return RegisterNew(b);
+    return Register(std::move(b));
 }
 
 HGDIOBJ NewPen(UINT style, POINT width, COLORREF color)
 {
-    auto* p = New<Pen>();
+    auto p = Make<Pen>();
     if (!p) return nullptr;
     p->style = style;
     p->width = width;
     p->color = color & 0xFFFFFF;
-    return RegisterNew(p);
+    return Register(std::move(p));
 }
 
 } // namespace lumtar::platform
@@ -232,7 +157,7 @@ try {
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* logfont)
 try {
     if (!logfont) return nullptr;
-    auto* f = New<Font>();
+    auto f = Make<Font>();
     if (!f) return nullptr;
     f->logfont = *logfont;
     // The face is kept as a string: what follows its terminator is dropped,
@@ -241,33 +166,29 @@ try {
     const void* end = std::memchr(logfont->lfFaceName, 0, LF_FACESIZE);
     const std::size_t length = end ? static_cast<const char*>(end) - logfont->lfFaceName : 0;
     std::memset(face + length, 0, LF_FACESIZE - length);
-    return static_cast<HFONT>(RegisterNew(f));
+    return static_cast<HFONT>(Register(std::move(f)));
 } catch (...) {
     return OutOfMemory(nullptr);
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle)
 try {
-    Object* o = Lookup(handle);
-    if (!o || o->kind == Kind::Metafile) return FALSE;
+    const std::shared_ptr<Object> o = Lookup(handle);
+    if (!o || o->kind == Kind::Metafile || o->kind == Kind::Memory) return FALSE;
     if (o->kind == Kind::Dc) return DeleteDC(static_cast<HDC>(handle));
     if (o->stock) return TRUE;
     std::vector<HDC> recordedIn;
     {
-        std::lock_guard<ShortLock> guard(RegistryLock());
+        std::lock_guard guard(HandleLock());
         recordedIn.swap(o->recordedIn);
     }
     for (HDC dc : recordedIn) MetaForgetObject(dc, o->handle);
-    {
-        std::lock_guard<ShortLock> guard(RegistryLock());
-        if (o->selections > 0) {
-            o->deletePending = true; // freed when its last DC lets it go
-            return TRUE;
-        }
+    std::lock_guard guard(HandleLock());
+    if (o->selections > 0) {
+        o->deletePending = true; // its handle goes when its last DC lets it go
+        return HasHandleLocked(*o);
     }
-    Unregister(o);
-    delete o;
-    return TRUE;
+    return RemoveHandleLocked(*o);
 } catch (...) {
     return OutOfMemory(FALSE);
 }
@@ -275,7 +196,7 @@ try {
 // A closed metafile's bits: its size, or as much of them as the buffer holds.
 UINT WINAPI GetMetaFileBitsEx(HMETAFILE metafile, UINT size, LPVOID bits)
 try {
-    MetafileBits* m = MetafileOf(metafile);
+    const std::shared_ptr<MetafileBits> m = MetafileOf(metafile);
     if (!m) return 0;
     const UINT total = static_cast<UINT>(m->bytes.size());
     if (!bits) return total;
@@ -288,12 +209,8 @@ try {
 
 BOOL WINAPI DeleteMetaFile(HMETAFILE metafile)
 try {
-    MetafileBits* m = MetafileOf(metafile);
-    if (!m) return FALSE;
-    Unregister(m);
-    KeepMetafileBytes(m->bytes);
-    delete m;
-    return TRUE;
+    const std::shared_ptr<MetafileBits> m = MetafileOf(metafile);
+    return m && RemoveHandle(*m);
 } catch (...) {
     return OutOfMemory(FALSE);
 }

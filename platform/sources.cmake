@@ -4,6 +4,7 @@ set(LUMTAR_PLATFORM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/clipboard.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dc.cpp
   ${CMAKE_CURRENT_LIST_DIR}/font.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/handles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kernel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/metafile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/objects.cpp

@@ -105,3 +105,42 @@ TEST(Threads, DetectionAndConversionsFromManyThreads)
 }
 
 } // namespace
+
+// A font deleted on one thread while three others select it into DCs of
+// their own: each selection either takes the font or fails as for any stale
+// handle, and draws with it; none reaches a deleted object (the sanitizer
+// builds watch for that).
+TEST(Threads, FontDeletedWhileOthersSelectIt)
+{
+    std::atomic<HGDIOBJ> last{nullptr};
+    std::atomic<bool> done{false};
+    std::thread maker([&] {
+        LOGFONTA f{};
+        f.lfHeight = 12;
+        std::strcpy(f.lfFaceName, "Arial");
+        for (int i = 0; i < 2000; ++i) {
+            HGDIOBJ font = CreateFontIndirectA(&f);
+            HGDIOBJ previous = last.exchange(font);
+            if (previous) DeleteObject(previous);
+        }
+        done = true;
+    });
+    std::vector<std::thread> users;
+    for (int t = 0; t < 3; ++t)
+        users.emplace_back([&, t] {
+            HDC dc = t == 2 ? CreateMetaFileA(nullptr) : CreateCompatibleDC(nullptr);
+            HBITMAP bitmap = CreateBitmap(40, 20, 1, 1, nullptr);
+            if (t != 2) SelectObject(dc, bitmap);
+            while (!done)
+                if (HGDIOBJ previous = SelectObject(dc, last.load())) {
+                    TextOutA(dc, 0, 0, "12", 2);
+                    SelectObject(dc, previous);
+                }
+            if (t == 2) DeleteMetaFile(CloseMetaFile(dc));
+            else DeleteDC(dc);
+            DeleteObject(bitmap);
+        });
+    maker.join();
+    for (auto& user : users) user.join();
+    EXPECT_TRUE(DeleteObject(last.load()));
+}
