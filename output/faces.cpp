@@ -1,21 +1,16 @@
-// The faces of the vector formats: a recorded font name matched by fontconfig
-// (Courier New is Liberation Mono here), its Windows metrics and advances read
-// once by FreeType, and its file for the PDF to embed. Text is then placed as
-// the raster places it: a positive height is GDI's cell (ascent + descent of
-// the OS/2 Windows metrics), a negative one the em; left, centre or right of
-// the advance width; top, baseline or bottom of the cell.
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_TRUETYPE_TABLES_H
-
+// The faces of the vector formats: a recorded font found and measured by
+// the library's font engine (platform/typeface.h), as the raster finds and
+// measures it, its advances read once, and its file for the PDF to embed.
+// Text is then placed as the raster places it: a positive height is GDI's
+// cell, a negative one the em; left, centre or right of the advance width;
+// top, baseline or bottom of the cell.
 #include <algorithm>
-#include <cstdlib>
 #include <map>
 #include <mutex>
+#include <tuple>
 
 #include "output/formats.h"
-#include "platform/font.h"
+#include "platform/typeface.h"
 
 namespace lumtar {
 namespace {
@@ -25,22 +20,11 @@ using platform::UnicodeOf;
 constexpr int DefaultCellHeight = 16; // lfHeight 0, and the device's own font
 constexpr size_t MaxFaces = 64;
 
+using FaceKey = std::tuple<std::string, bool, bool, bool>;
+
 struct Faces {
     std::mutex mutex;
-    FcConfig* config = FcInitLoadConfigAndFonts(); // our own, apart from the host's
-    FT_Library library = nullptr;
-    std::map<std::string, std::shared_ptr<const Face>> found;
-
-    Faces()
-    {
-        if (FT_Init_FreeType(&library) != 0) library = nullptr;
-    }
-    ~Faces()
-    {
-        found.clear();
-        if (library) FT_Done_FreeType(library);
-        if (config) FcConfigDestroy(config);
-    }
+    std::map<FaceKey, std::shared_ptr<const Face>> found;
 };
 
 Faces& TheFaces()
@@ -49,18 +33,12 @@ Faces& TheFaces()
     return faces;
 }
 
-// Windows metrics where the face has them, else the horizontal header's.
 void ReadMetrics(FT_Face ft, Face& face)
 {
-    face.unitsPerEm = ft->units_per_EM ? ft->units_per_EM : 2048;
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
-    if (os2 && os2->version != 0xFFFF && os2->usWinAscent + std::abs(static_cast<FT_Short>(os2->usWinDescent)) != 0) {
-        face.ascent = os2->usWinAscent;
-        face.descent = std::abs(static_cast<FT_Short>(os2->usWinDescent));
-    } else {
-        face.ascent = ft->ascender;
-        face.descent = -ft->descender;
-    }
+    const platform::CellUnits cell = platform::CellUnitsOf(ft);
+    face.unitsPerEm = static_cast<double>(cell.unitsPerEm);
+    face.ascent = static_cast<double>(cell.ascent);
+    face.descent = static_cast<double>(cell.descent);
     if (face.ascent + face.descent <= 0) face.ascent = face.unitsPerEm;
     FT_Select_Charmap(ft, FT_ENCODING_UNICODE);
     for (int c = 0; c < 256; ++c) {
@@ -70,47 +48,24 @@ void ReadMetrics(FT_Face ft, Face& face)
     }
 }
 
-std::shared_ptr<Face> Open(Faces& faces, const std::string& family, bool bold, bool italic)
+std::shared_ptr<Face> Open(const platform::FaceRequest& request)
 {
-    if (!faces.config || !faces.library) return nullptr;
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return nullptr;
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(faces.config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(faces.config, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (!match) return nullptr;
-
-    auto face = std::make_shared<Face>();
-    FcChar8* file = nullptr;
-    FcChar8* name = nullptr;
-    int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+    std::lock_guard lock(platform::FontLock());
+    platform::FaceFile file;
+    FT_Library library = platform::FontLibrary();
     FT_Face ft = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-        if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name)
-            face->family = reinterpret_cast<const char*>(name);
-        if (FcPatternGetString(match, FC_POSTSCRIPT_NAME, 0, &name) == FcResultMatch && name)
-            face->postscript = reinterpret_cast<const char*>(name);
-        if (FT_New_Face(faces.library, reinterpret_cast<const char*>(file), index, &ft) != 0) ft = nullptr;
-        face->file = reinterpret_cast<const char*>(file);
-        face->index = index;
-    }
-    if (ft) {
-        ReadMetrics(ft, *face);
-        FT_Done_Face(ft);
-        face->bold = weight >= FC_WEIGHT_DEMIBOLD;
-        face->italic = slant != FC_SLANT_ROMAN;
-    }
-    FcPatternDestroy(match);
-    return ft ? face : nullptr;
+    if (!library || !platform::FindFace(request, file) || FT_New_Face(library, file.path.c_str(), file.index, &ft) != 0)
+        return nullptr;
+    auto face = std::make_shared<Face>();
+    ReadMetrics(ft, *face);
+    FT_Done_Face(ft);
+    face->family = file.family;
+    face->postscript = file.postscript;
+    face->bold = file.bold;
+    face->italic = file.italic;
+    face->file = file.path;
+    face->index = file.index;
+    return face;
 }
 
 } // namespace
@@ -119,16 +74,18 @@ std::string Utf8Of(const std::string& cp1252) { return platform::Utf8Of(cp1252.d
 
 std::shared_ptr<const Face> FaceOf(const SceneFont& font)
 {
-    // The device's own font is the raster's stock system font: a bold sans serif.
-    std::string family = font.stock ? "sans-serif" : Utf8Of(font.face);
-    if (family.empty()) family = "sans-serif";
-    const bool bold = font.stock || font.weight >= 600;
-    const std::string key = family + (bold ? "|b" : "|r") + (font.italic ? "i" : "");
+    // The device's own font is the raster's stock system font.
+    platform::FaceRequest request;
+    request.stock = font.stock;
+    request.face = font.stock ? std::string() : font.face;
+    request.bold = font.weight >= 600;
+    request.italic = font.italic;
+    const FaceKey key{request.face, request.stock, request.bold, request.italic};
     Faces& faces = TheFaces();
-    std::lock_guard<std::mutex> lock(faces.mutex);
+    std::lock_guard lock(faces.mutex);
     auto known = faces.found.find(key);
     if (known != faces.found.end()) return known->second;
-    std::shared_ptr<const Face> face = Open(faces, family, bold, font.italic);
+    std::shared_ptr<const Face> face = Open(request);
     if (!face) return nullptr;
     if (faces.found.size() >= MaxFaces) faces.found.clear(); // faces in use live on with their holders
     faces.found.emplace(key, face);

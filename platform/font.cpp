@@ -1,11 +1,14 @@
-// The font engine: fontconfig finds the face, FreeType sizes it and renders
-// its glyphs, and caches keep the files, faces and glyphs for the next line.
+// The raster's text: the face found and measured by the font engine
+// (typeface.h), sized the way GDI sizes TrueType fonts, its glyphs rendered
+// by FreeType in monochrome, and caches that keep the files, sized faces and
+// glyphs for the next line.
 //
-// One engine serves every thread. Its mutex guards fontconfig, FreeType and
-// the caches; glyphs are immutable once rendered and shared, so a line is
-// laid out under the lock and painted without it.
+// The engine's lock guards FreeType, fontconfig and these caches; glyphs are
+// immutable once rendered and shared, so a line is laid out under the lock
+// and painted without it.
 #include "platform/font.h"
 #include "platform/memory.h"
+#include "platform/typeface.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,52 +20,9 @@
 #include <string>
 #include <tuple>
 
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_MODULE_H
 #include FT_SYNTHESIS_H
-#include FT_TRUETYPE_TABLES_H
 
 namespace lumtar::platform {
-
-namespace {
-
-// Code page 1252, 0x80 to 0x9F; the five unassigned codes map to themselves,
-// as MultiByteToWideChar maps them. Everything else is Latin-1.
-constexpr uint16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
-};
-
-} // namespace
-
-uint32_t UnicodeOf(unsigned char c)
-{
-    return c >= 0x80 && c < 0xA0 ? Cp1252High[c - 0x80] : c;
-}
-
-std::string Utf8Of(const char* chars, size_t count)
-{
-    std::string out;
-    for (size_t i = 0; i < count; ++i) {
-        uint32_t u = UnicodeOf(static_cast<unsigned char>(chars[i]));
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
-
 namespace {
 
 // GDI's default height (lfHeight 0) and the largest em we render; heights
@@ -74,38 +34,27 @@ constexpr size_t MaxCachedFaceNames = 256;
 
 // What a LOGFONTA asks for, reduced to what changes the pixels.
 struct FontRequest {
-    std::string family;  // UTF-8
-    bool bold = false;
-    bool italic = false;
+    FaceRequest face;
     long long height = 0; // > 0 cell height, < 0 em height, as lfHeight
 
-    auto Tie() const { return std::tie(family, bold, italic, height); }
+    auto Tie() const { return std::tie(face.face, face.stock, face.bold, face.italic, height); }
     bool operator<(const FontRequest& other) const { return Tie() < other.Tie(); }
 };
 
 FontRequest RequestOf(const LOGFONTA* font)
 {
     FontRequest request;
-    if (!font) { // the stock system font: a bold sans serif, 16 pixels high
-        request.family = "sans-serif";
-        request.bold = true;
+    if (!font) { // the stock system font, 16 pixels high
+        request.face.stock = true;
         request.height = DefaultCellHeight;
         return request;
     }
-    request.family = Utf8Of(font->lfFaceName, strnlen(font->lfFaceName, LF_FACESIZE));
-    if (request.family.empty()) request.family = "sans-serif";
-    request.bold = font->lfWeight >= 600;
-    request.italic = font->lfItalic != 0;
+    request.face.face.assign(font->lfFaceName, strnlen(font->lfFaceName, LF_FACESIZE));
+    request.face.bold = font->lfWeight >= 600;
+    request.face.italic = font->lfItalic != 0;
     request.height = font->lfHeight != 0 ? font->lfHeight : DefaultCellHeight;
     return request;
 }
-
-// A font file found by fontconfig, and whether bold has to be made up.
-struct FaceSource {
-    std::string path;
-    int index = 0;
-    bool embolden = false;
-};
 
 // A face at one size, with its cell and the glyphs rendered so far.
 struct SizedFont {
@@ -148,7 +97,7 @@ public:
     // then left empty.
     bool Layout(const LOGFONTA* font, const unsigned char* chars, int count, Line& line)
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard lock(FontLock());
         SizedFont* sized = LastFont(font);
         if (!sized) {
             sized = Font(RequestOf(font));
@@ -185,28 +134,8 @@ private:
         if (font) std::memcpy(&lastLogFont_, font, sizeof lastLogFont_);
     }
 
-    TextEngine()
-    {
-        // Without memory for FreeType or its TrueType driver the engine is not
-        // made (the next call tries again): it would draw no text for the
-        // life of the process.
-        const FT_Error error = FT_Init_FreeType(&library_);
-        if (error != 0) library_ = nullptr;
-        if (FT_ERROR_BASE(error) == FT_Err_Out_Of_Memory || (library_ && !FT_Get_Module(library_, "truetype"))) {
-            if (library_) FT_Done_FreeType(library_);
-            throw std::bad_alloc();
-        }
-        // A configuration of our own, so that the host's use of fontconfig
-        // and ours never meet, and everything is released at exit.
-        fontconfig_ = FcInitLoadConfigAndFonts();
-    }
-
-    ~TextEngine()
-    {
-        fonts_.clear();
-        if (library_) FT_Done_FreeType(library_);
-        if (fontconfig_) FcConfigDestroy(fontconfig_);
-    }
+    // The font engine is made first, so that it outlives these faces.
+    TextEngine() { FontLibrary(); }
 
     SizedFont* Font(const FontRequest& request)
     {
@@ -230,15 +159,16 @@ private:
 
     std::unique_ptr<SizedFont> Open(const FontRequest& request)
     {
-        if (!library_) return nullptr;
-        const FaceSource* source = Source(request);
+        FT_Library library = FontLibrary();
+        if (!library) return nullptr;
+        const FaceFile* source = Source(request.face);
         if (!source) return nullptr;
         auto data = FileBytes(source->path);
         if (!data) return nullptr;
         auto sized = std::make_unique<SizedFont>();
         sized->data = data;
         sized->embolden = source->embolden;
-        if (Counted(FT_New_Memory_Face(library_, data->data(), static_cast<FT_Long>(data->size()), source->index, &sized->face)) != 0) {
+        if (Counted(FT_New_Memory_Face(library, data->data(), static_cast<FT_Long>(data->size()), source->index, &sized->face)) != 0) {
             sized->face = nullptr;
             return nullptr;
         }
@@ -254,20 +184,8 @@ private:
     static bool SetSize(SizedFont& sized, long long height)
     {
         FT_Face face = sized.face;
-        auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-        auto* hhea = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
-        long long ascentUnits = 0, descentUnits = 0;
-        if (os2 && os2->version != 0xFFFF && os2->usWinAscent + std::abs(static_cast<FT_Short>(os2->usWinDescent)) != 0) {
-            ascentUnits = os2->usWinAscent;
-            descentUnits = std::abs(static_cast<FT_Short>(os2->usWinDescent));
-        } else if (hhea && hhea->Ascender - hhea->Descender != 0) {
-            ascentUnits = hhea->Ascender;
-            descentUnits = -hhea->Descender;
-        } else {
-            ascentUnits = face->ascender;
-            descentUnits = -face->descender;
-        }
-        long long units = face->units_per_EM ? face->units_per_EM : 2048;
+        const CellUnits cell = CellUnitsOf(face);
+        const long long ascentUnits = cell.ascent, descentUnits = cell.descent, units = cell.unitsPerEm;
         long long cellUnits = std::max(1LL, ascentUnits + descentUnits);
         long long ppem = height > 0 ? RoundedMulDiv(units, std::min(height, MaxPpem * 4), cellUnits) : -std::max(height, -MaxPpem);
         ppem = std::clamp(ppem, 1LL, MaxPpem);
@@ -343,44 +261,15 @@ private:
         }
     }
 
-    const FaceSource* Source(const FontRequest& request)
+    const FaceFile* Source(const FaceRequest& request)
     {
-        std::string key = request.family + (request.bold ? "|b" : "|r") + (request.italic ? "i" : "");
+        const std::tuple key{request.face, request.stock, request.bold, request.italic};
         auto found = sources_.find(key);
         if (found != sources_.end()) return &found->second;
-        if (!fontconfig_) return nullptr;
-        FaceSource source;
-        if (!Match(fontconfig_, request, source)) return nullptr;
+        FaceFile source;
+        if (!FindFace(request, source)) return nullptr;
         if (sources_.size() >= MaxCachedFaceNames) sources_.clear();
         return &sources_.emplace(key, source).first->second;
-    }
-
-    static bool Match(FcConfig* config, const FontRequest& request, FaceSource& source)
-    {
-        FcPattern* pattern = FcPatternCreate();
-        if (!pattern) return false;
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(request.family.c_str()));
-        FcPatternAddInteger(pattern, FC_WEIGHT, request.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-        FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-        FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(config, pattern, &result);
-        FcPatternDestroy(pattern);
-        if (!match) return false;
-        FcChar8* file = nullptr;
-        int index = 0, weight = FC_WEIGHT_REGULAR;
-        bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file;
-        if (found) {
-            FcPatternGetInteger(match, FC_INDEX, 0, &index);
-            FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-            source.path = reinterpret_cast<const char*>(file);
-            source.index = index;
-            source.embolden = request.bold && weight < FC_WEIGHT_DEMIBOLD;
-        }
-        FcPatternDestroy(match);
-        return found;
     }
 
     // Each font file is read once and kept; faces of every size share it.
@@ -400,11 +289,8 @@ private:
         return bytes;
     }
 
-    std::mutex mutex_;
-    FT_Library library_ = nullptr;
-    FcConfig* fontconfig_ = nullptr;
     unsigned long long useClock_ = 0;
-    std::map<std::string, FaceSource> sources_;
+    std::map<std::tuple<std::string, bool, bool, bool>, FaceFile> sources_;
     std::map<std::string, std::shared_ptr<const std::vector<FT_Byte>>> files_;
     std::map<FontRequest, std::unique_ptr<SizedFont>> fonts_;
     SizedFont* last_ = nullptr; // an entry of fonts_, or null

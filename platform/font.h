@@ -1,6 +1,6 @@
-// The font engine behind the raster's text: the face named in a LOGFONTA
-// found through fontconfig, sized the way GDI sizes TrueType fonts, and its
-// glyphs rendered in monochrome by FreeType once and kept.
+// The raster's text: the face named in a LOGFONTA found by the font engine
+// (typeface.h), sized the way GDI sizes TrueType fonts, and its glyphs
+// rendered in monochrome by FreeType once and kept.
 #pragma once
 
 #include <array>
@@ -48,9 +48,5 @@ struct Line {
 // Lays out count code page 1252 characters in the font (null: the stock
 // system font). False when no font could be had; the line is then empty.
 bool LayoutLine(const LOGFONTA* font, const char* chars, int count, Line& line);
-
-// The Unicode code point of a code page 1252 byte, and count such bytes as UTF-8.
-uint32_t UnicodeOf(unsigned char c);
-std::string Utf8Of(const char* chars, size_t count);
 
 } // namespace lumtar::platform

@@ -10,4 +10,5 @@ set(LUMTAR_PLATFORM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/raster.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/typeface.cpp
 )
