@@ -11,7 +11,7 @@
 
 #include "output/press.h"
 #include "platform/bytes.h"
-#include "platform/font.h"
+#include "platform/typeface.h"
 
 namespace lumtar {
 namespace {

@@ -12,7 +12,7 @@
 #include <mutex>
 
 #include "output/pdf_document.h"
-#include "platform/font.h"
+#include "platform/typeface.h"
 
 namespace lumtar {
 namespace {
