@@ -8,8 +8,7 @@
 #include <cstring>
 
 #include "output/formats.h"
-#include "platform/bytes.h"
-#include "platform/records.h"
+#include "platform/wmf.h"
 
 namespace lumtar {
 namespace {
@@ -35,9 +34,8 @@ struct Player {
     bool opaque = true;
 };
 
-uint16_t Word(const uint8_t* p, size_t i) { return GetWord(p + 2 * i); }
-int Short(const uint8_t* p, size_t i) { return static_cast<int16_t>(Word(p, i)); }
-uint32_t Dword(const uint8_t* p, size_t i) { return GetDword(p + 2 * i); }
+using wmf::Call;
+using wmf::Op;
 
 void Select(Player& player, const Object& object)
 {
@@ -84,14 +82,14 @@ void AddRectangle(Scene& scene, int left, int top, int right, int bottom, uint32
     scene.marks.push_back(std::move(mark));
 }
 
-void AddText(Scene& scene, const Player& player, int x, int y, const uint8_t* chars, size_t count)
+void AddText(Scene& scene, const Player& player, int x, int y, const char* chars, size_t count)
 {
     Mark mark;
     mark.text = true;
     mark.left = x;
     mark.top = y;
     mark.color = player.textColor;
-    mark.chars.assign(reinterpret_cast<const char*>(chars), count);
+    mark.chars.assign(chars, count);
     mark.font = player.font;
     mark.align = player.align;
     mark.opaque = player.opaque;
@@ -99,80 +97,52 @@ void AddText(Scene& scene, const Player& player, int x, int y, const uint8_t* ch
     scene.marks.push_back(std::move(mark));
 }
 
-// p: the record's parameters, n of them (16-bit words).
-void Play(Scene& scene, Player& player, uint16_t function, const uint8_t* p, size_t n, bool& extent)
+void AddPatBlt(Scene& scene, const Player& player, const Call& c)
 {
-    switch (function) {
-    case META_SETBKCOLOR: if (n >= 2) player.background = Dword(p, 0) & 0xFFFFFF; break;
-    case META_SETBKMODE: if (n >= 1) player.opaque = Short(p, 0) != 1; break; // TRANSPARENT 1
-    case META_SETTEXTCOLOR: if (n >= 2) player.textColor = Dword(p, 0) & 0xFFFFFF; break;
-    case META_SETTEXTALIGN: if (n >= 1) player.align = Word(p, 0); break;
-    case META_SETWINDOWORG:
-        if (n >= 2) {
-            scene.orgY = Short(p, 0);
-            scene.orgX = Short(p, 1);
-        }
-        break;
-    case META_SETWINDOWEXT:
-        if (n >= 2) {
-            scene.extY = Short(p, 0);
-            scene.extX = Short(p, 1);
-            extent = true;
-        }
-        break;
-    case META_RECTANGLE:
+    const int x = c.args[0], y = c.args[1], w = c.args[2], h = c.args[3];
+    if (c.value == 0x00F00021u && !player.brush.empty) AddRectangle(scene, x, y, x + w, y + h, player.brush.color); // PATCOPY
+    if (c.value == 0x00000042u) AddRectangle(scene, x, y, x + w, y + h, 0);                                      // BLACKNESS
+    if (c.value == 0x00FF0062u) AddRectangle(scene, x, y, x + w, y + h, 0xFFFFFF);                               // WHITENESS
+}
+
+Object FontObject(const wmf::FontRecord& f)
+{
+    Object font{Object::Font, 0, false, {}};
+    font.font.height = f.height;
+    font.font.escapement = f.escapement;
+    font.font.weight = f.weight;
+    font.font.italic = f.italic != 0;
+    font.font.face.assign(f.face, strnlen(f.face, 32));
+    return font;
+}
+
+void Play(Scene& scene, Player& player, const Call& c, bool& extent)
+{
+    const int* a = c.args;
+    switch (c.op) {
+    case Op::SetBkColor: player.background = c.value & 0xFFFFFF; break;
+    case Op::SetBkMode: player.opaque = static_cast<int>(c.value) != 1; break; // TRANSPARENT 1
+    case Op::SetTextColor: player.textColor = c.value & 0xFFFFFF; break;
+    case Op::SetTextAlign: player.align = c.value; break;
+    case Op::SetWindowOrg: scene.orgX = a[0], scene.orgY = a[1]; break;
+    case Op::SetWindowExt: scene.extX = a[0], scene.extY = a[1], extent = true; break;
+    case Op::Rectangle:
         // The outline in the pen's colour is one device pixel, inside the
         // corners: at any picture size it is the brush's area that shows.
-        if (n >= 4 && !(player.brush.empty && player.pen.empty))
-            AddRectangle(scene, Short(p, 3), Short(p, 2), Short(p, 1), Short(p, 0),
-                         player.brush.empty ? player.pen.color : player.brush.color);
+        if (!(player.brush.empty && player.pen.empty))
+            AddRectangle(scene, a[0], a[1], a[2], a[3], player.brush.empty ? player.pen.color : player.brush.color);
         break;
-    case META_PATBLT:
-        if (n >= 6) {
-            const uint32_t rop = Dword(p, 0);
-            const int x = Short(p, 5), y = Short(p, 4), w = Short(p, 3), h = Short(p, 2);
-            if (rop == 0x00F00021u && !player.brush.empty) AddRectangle(scene, x, y, x + w, y + h, player.brush.color);
-            if (rop == 0x00000042u) AddRectangle(scene, x, y, x + w, y + h, 0);
-            if (rop == 0x00FF0062u) AddRectangle(scene, x, y, x + w, y + h, 0xFFFFFF);
-        }
+    case Op::PatBlt: AddPatBlt(scene, player, c); break;
+    case Op::SelectObject:
+        if (c.value < player.table.size()) Select(player, player.table[c.value]);
         break;
-    case META_SELECTOBJECT:
-        if (n >= 1 && Word(p, 0) < player.table.size()) Select(player, player.table[Word(p, 0)]);
+    case Op::DeleteObject:
+        if (c.value < player.table.size()) player.table[c.value] = Object{};
         break;
-    case META_DELETEOBJECT:
-        if (n >= 1 && Word(p, 0) < player.table.size()) player.table[Word(p, 0)] = Object{};
-        break;
-    case META_CREATEBRUSHINDIRECT:
-        if (n >= 4) Add(player, Object{Object::Brush, Dword(p, 1) & 0xFFFFFF, Word(p, 0) == BrushNull, {}});
-        break;
-    case META_CREATEPENINDIRECT:
-        if (n >= 5) Add(player, Object{Object::Pen, Dword(p, 3) & 0xFFFFFF, Word(p, 0) == PenNull, {}});
-        break;
-    case META_CREATEFONTINDIRECT:
-        if (n >= 9) {
-            Object font{Object::Font, 0, false, {}};
-            font.font.height = Short(p, 0);
-            font.font.escapement = Short(p, 2);
-            font.font.weight = Short(p, 4);
-            font.font.italic = p[10] != 0;
-            const auto* face = reinterpret_cast<const char*>(p + 18);
-            font.font.face.assign(face, strnlen(face, std::min<size_t>(2 * n - 18, 32)));
-            Add(player, font);
-        }
-        break;
-    case META_TEXTOUT: // count, characters, y, x
-        if (n >= 1) {
-            const size_t count = Word(p, 0), after = 1 + (count + 1) / 2;
-            if (n >= after + 2) AddText(scene, player, Short(p, after + 1), Short(p, after), p + 2, count);
-        }
-        break;
-    case META_EXTTEXTOUT: // y, x, count, options, [rectangle], characters, [spacing]
-        if (n >= 4) {
-            const size_t count = Word(p, 2);
-            const size_t first = (Word(p, 3) & 0x0006) ? 16 : 8; // ETO_OPAQUE and ETO_CLIPPED carry a rectangle
-            if (first + count <= 2 * n) AddText(scene, player, Short(p, 1), Short(p, 0), p + first, count);
-        }
-        break;
+    case Op::CreateBrush: Add(player, Object{Object::Brush, c.color & 0xFFFFFF, c.value == BrushNull, {}}); break;
+    case Op::CreatePen: Add(player, Object{Object::Pen, c.color & 0xFFFFFF, c.value == PenNull, {}}); break;
+    case Op::CreateFont: Add(player, FontObject(c.font)); break;
+    case Op::TextOut: AddText(scene, player, a[0], a[1], c.chars, c.count); break;
     default: break;
     }
 }
@@ -181,21 +151,17 @@ void Play(Scene& scene, Player& player, uint16_t function, const uint8_t* p, siz
 
 bool SceneOf(const uint8_t* bits, size_t size, int width, int height, Scene& scene)
 {
-    // META_HEADER: type, header size in words (9), version, size, objects, ...
-    if (!bits || size < 18 || Word(bits, 1) != 9) return false;
+    if (!bits || size < wmf::HeaderBytes || wmf::HeaderWords(bits) != 9) return false;
     scene = Scene{};
     scene.extX = width;
     scene.extY = height;
     Player player;
-    player.table.resize(Word(bits, 5));
+    player.table.resize(wmf::ObjectCount(bits));
     bool extent = false;
-    for (size_t at = 18; at + 6 <= size;) {
-        const uint32_t words = Dword(bits + at, 0);
-        const uint16_t function = Word(bits + at, 2);
-        if (function == META_EOF || words < 3 || words > (size - at) / 2) break;
-        Play(scene, player, function, bits + at + 6, words - 3, extent);
-        at += 2 * size_t{words};
-    }
+    Call call;
+    size_t words = 0;
+    for (size_t at = wmf::HeaderBytes; wmf::GetRecord(bits, size, at, call, words); at += 2 * words)
+        Play(scene, player, call, extent);
     if (!extent) {
         scene.extX = width;
         scene.extY = height;

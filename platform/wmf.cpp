@@ -1,0 +1,247 @@
+// Record layouts of the Windows Metafile Format, written and read.
+#include "platform/wmf.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/bytes.h"
+
+namespace lumtar::wmf {
+namespace {
+
+// Record functions (the format's META_* values), by call.
+struct Function {
+    Op op;
+    uint16_t code;
+};
+constexpr Function Functions[] = {
+    {Op::Eof, 0x0000},            // META_EOF
+    {Op::SetBkColor, 0x0201},     // META_SETBKCOLOR
+    {Op::SetBkMode, 0x0102},      // META_SETBKMODE
+    {Op::SetMapMode, 0x0103},     // META_SETMAPMODE
+    {Op::SetTextColor, 0x0209},   // META_SETTEXTCOLOR
+    {Op::SetTextAlign, 0x012E},   // META_SETTEXTALIGN
+    {Op::SetWindowOrg, 0x020B},   // META_SETWINDOWORG
+    {Op::SetWindowExt, 0x020C},   // META_SETWINDOWEXT
+    {Op::SetViewportOrg, 0x020D}, // META_SETVIEWPORTORG
+    {Op::SetViewportExt, 0x020E}, // META_SETVIEWPORTEXT
+    {Op::Rectangle, 0x041B},      // META_RECTANGLE
+    {Op::PatBlt, 0x061D},         // META_PATBLT
+    {Op::SelectObject, 0x012D},   // META_SELECTOBJECT
+    {Op::DeleteObject, 0x01F0},   // META_DELETEOBJECT
+    {Op::CreateBrush, 0x02FC},    // META_CREATEBRUSHINDIRECT
+    {Op::CreatePen, 0x02FA},      // META_CREATEPENINDIRECT
+    {Op::CreateFont, 0x02FB},     // META_CREATEFONTINDIRECT
+    {Op::TextOut, 0x0A32},        // META_EXTTEXTOUT, as GDI records TextOutA
+};
+constexpr uint16_t PlainTextOut = 0x0521; // META_TEXTOUT: read, never written
+
+constexpr std::size_t LogFont16Words = 25; // 5 shorts, 8 bytes, a 32-byte face
+constexpr std::size_t SizeAt = 6, ObjectsAt = 10, MaxRecordAt = 12;
+
+uint16_t CodeOf(Op op)
+{
+    for (const Function& f : Functions)
+        if (f.op == op) return f.code;
+    return 0xFFFF;
+}
+
+Op OpOf(uint16_t code)
+{
+    for (const Function& f : Functions)
+        if (f.code == code) return f.op;
+    return code == PlainTextOut ? Op::TextOut : Op::Other;
+}
+
+// The parameters of a call of fixed size, in storage order; their count, or
+// -1 for the calls of their own layout (fonts and text).
+int FixedParams(const Call& c, uint32_t p[6])
+{
+    const auto lo = [](uint32_t v) { return v & 0xFFFF; };
+    const auto hi = [](uint32_t v) { return v >> 16; };
+    const auto u = [](int v) { return static_cast<uint32_t>(v); };
+    switch (c.op) {
+    case Op::Eof: return 0;
+    case Op::SetBkMode: case Op::SetMapMode: case Op::SelectObject: case Op::DeleteObject:
+        p[0] = c.value;
+        return 1;
+    case Op::SetBkColor: case Op::SetTextColor: case Op::SetTextAlign:
+        p[0] = lo(c.value), p[1] = hi(c.value);
+        return 2;
+    case Op::SetWindowOrg: case Op::SetWindowExt: case Op::SetViewportOrg: case Op::SetViewportExt:
+        p[0] = u(c.args[1]), p[1] = u(c.args[0]);
+        return 2;
+    case Op::Rectangle:
+        p[0] = u(c.args[3]), p[1] = u(c.args[2]), p[2] = u(c.args[1]), p[3] = u(c.args[0]);
+        return 4;
+    case Op::PatBlt:
+        p[0] = lo(c.value), p[1] = hi(c.value);
+        p[2] = u(c.args[3]), p[3] = u(c.args[2]), p[4] = u(c.args[1]), p[5] = u(c.args[0]);
+        return 6;
+    case Op::CreateBrush:
+        p[0] = c.value, p[1] = lo(c.color), p[2] = hi(c.color), p[3] = c.hatch;
+        return 4;
+    case Op::CreatePen:
+        p[0] = c.value, p[1] = u(c.args[0]), p[2] = u(c.args[1]), p[3] = lo(c.color), p[4] = hi(c.color);
+        return 5;
+    default: return -1;
+    }
+}
+
+std::size_t ParamWords(const Call& c)
+{
+    uint32_t p[6];
+    const int fixed = FixedParams(c, p);
+    if (fixed >= 0) return static_cast<std::size_t>(fixed);
+    return c.op == Op::CreateFont ? LogFont16Words : 4 + (c.count + 1) / 2;
+}
+
+void PutFont(uint8_t* p, const FontRecord& f)
+{
+    const int shorts[5] = {f.height, f.width, f.escapement, f.orientation, f.weight};
+    for (int i = 0; i < 5; ++i) PutWord(p + 2 * i, static_cast<uint32_t>(shorts[i]));
+    const uint8_t style[8] = {f.italic, f.underline, f.strikeOut, f.charSet,
+                              f.outPrecision, f.clipPrecision, f.quality, f.pitchAndFamily};
+    std::memcpy(p + 10, style, 8);
+    std::memset(p + 18, 0, 32);
+    std::memcpy(p + 18, f.face, strnlen(f.face, 32));
+}
+
+// y, x, count, options 0, the characters padded to a word.
+void PutText(uint8_t* p, const Call& c)
+{
+    PutWord(p, static_cast<uint32_t>(c.args[1]));
+    PutWord(p + 2, static_cast<uint32_t>(c.args[0]));
+    PutWord(p + 4, static_cast<uint32_t>(c.count));
+    PutWord(p + 6, 0);
+    if (c.count) std::memcpy(p + 8, c.chars, c.count);
+    if (c.count % 2) p[8 + c.count] = 0;
+}
+
+int16_t Short(const uint8_t* p, std::size_t i) { return static_cast<int16_t>(GetWord(p + 2 * i)); }
+uint32_t Dword(const uint8_t* p, std::size_t i) { return GetDword(p + 2 * i); }
+
+void GetFont(const uint8_t* p, std::size_t n, FontRecord& f)
+{
+    f.height = Short(p, 0), f.width = Short(p, 1), f.escapement = Short(p, 2);
+    f.orientation = Short(p, 3), f.weight = Short(p, 4);
+    f.italic = p[10], f.underline = p[11], f.strikeOut = p[12], f.charSet = p[13];
+    f.outPrecision = p[14], f.clipPrecision = p[15], f.quality = p[16], f.pitchAndFamily = p[17];
+    std::memcpy(f.face, p + 18, std::min<std::size_t>(2 * n - 18, 32));
+}
+
+// TextOut as META_TEXTOUT (count, characters, y, x) or META_EXTTEXTOUT (y, x,
+// count, options, a rectangle with ETO_OPAQUE or ETO_CLIPPED, characters).
+bool GetText(uint16_t code, const uint8_t* p, std::size_t n, Call& c)
+{
+    if (code == PlainTextOut) {
+        if (n < 1) return false;
+        const std::size_t count = GetWord(p), after = 1 + (count + 1) / 2;
+        if (n < after + 2) return false;
+        c.args[0] = Short(p, after + 1), c.args[1] = Short(p, after);
+        c.chars = reinterpret_cast<const char*>(p + 2), c.count = count;
+        return true;
+    }
+    if (n < 4) return false;
+    const std::size_t count = GetWord(p + 4);
+    const std::size_t first = (GetWord(p + 6) & 0x0006) ? 16 : 8;
+    if (first + count > 2 * n) return false;
+    c.args[0] = Short(p, 1), c.args[1] = Short(p, 0);
+    c.chars = reinterpret_cast<const char*>(p + first), c.count = count;
+    return true;
+}
+
+// The parameters read back into the call; false when there are too few.
+bool GetParams(uint16_t code, const uint8_t* p, std::size_t n, Call& c)
+{
+    switch (c.op) {
+    case Op::SetBkMode: case Op::SetMapMode: case Op::SelectObject: case Op::DeleteObject:
+        c.value = c.op == Op::SetBkMode || c.op == Op::SetMapMode ? static_cast<uint32_t>(Short(p, 0)) : GetWord(p);
+        return n >= 1;
+    case Op::SetBkColor: case Op::SetTextColor: c.value = n >= 2 ? Dword(p, 0) : 0; return n >= 2;
+    case Op::SetTextAlign: c.value = n >= 1 ? GetWord(p) : 0; return n >= 1;
+    case Op::SetWindowOrg: case Op::SetWindowExt: case Op::SetViewportOrg: case Op::SetViewportExt:
+        if (n < 2) return false;
+        c.args[0] = Short(p, 1), c.args[1] = Short(p, 0);
+        return true;
+    case Op::Rectangle:
+        if (n < 4) return false;
+        c.args[0] = Short(p, 3), c.args[1] = Short(p, 2), c.args[2] = Short(p, 1), c.args[3] = Short(p, 0);
+        return true;
+    case Op::PatBlt:
+        if (n < 6) return false;
+        c.args[0] = Short(p, 5), c.args[1] = Short(p, 4), c.args[2] = Short(p, 3), c.args[3] = Short(p, 2);
+        c.value = Dword(p, 0);
+        return true;
+    case Op::CreateBrush:
+        if (n < 4) return false;
+        c.value = GetWord(p), c.color = Dword(p, 1), c.hatch = GetWord(p + 6);
+        return true;
+    case Op::CreatePen:
+        if (n < 5) return false;
+        c.value = GetWord(p), c.args[0] = Short(p, 1), c.args[1] = Short(p, 2), c.color = Dword(p, 3);
+        return true;
+    case Op::CreateFont:
+        if (n < 9) return false;
+        GetFont(p, n, c.font);
+        return true;
+    case Op::TextOut: return GetText(code, p, n, c);
+    default: return false;
+    }
+}
+
+} // namespace
+
+void PutHeader(uint8_t* at, uint32_t sizeWords, uint16_t objects, uint32_t maxRecordWords)
+{
+    // Type 1 (memory), a header of 9 words, version 0x0300, then the size in
+    // words, the object count, the largest record in words and no parameters.
+    PutWord(at, 1), PutWord(at + 2, 9), PutWord(at + 4, 0x0300);
+    PutDword(at + SizeAt, sizeWords);
+    PutWord(at + ObjectsAt, objects);
+    PutDword(at + MaxRecordAt, maxRecordWords);
+    PutWord(at + 16, 0);
+}
+
+bool IsHeader(const uint8_t* bits, std::size_t size)
+{
+    return bits && size >= HeaderBytes && GetWord(bits) == 1 && GetWord(bits + 2) == 9 && GetWord(bits + 4) == 0x0300;
+}
+
+std::size_t HeaderWords(const uint8_t* bits) { return GetWord(bits + 2); }
+uint16_t ObjectCount(const uint8_t* bits) { return GetWord(bits + ObjectsAt); }
+void SetSizeWords(uint8_t* bits, uint32_t sizeWords) { PutDword(bits + SizeAt, sizeWords); }
+
+bool RecordBytes(const Call& call, std::size_t& bytes)
+{
+    if (call.op == Op::Other || (call.op == Op::TextOut && call.count > 0x7FFF)) return false;
+    bytes = 6 + 2 * ParamWords(call);
+    return true;
+}
+
+void PutRecord(uint8_t* at, const Call& call)
+{
+    const std::size_t words = 3 + ParamWords(call);
+    PutDword(at, static_cast<uint32_t>(words));
+    PutWord(at + 4, CodeOf(call.op));
+    uint8_t* p = at + 6;
+    uint32_t params[6];
+    const int fixed = FixedParams(call, params);
+    for (int i = 0; i < fixed; ++i) PutWord(p + 2 * i, params[i]);
+    if (call.op == Op::CreateFont) PutFont(p, call.font);
+    if (call.op == Op::TextOut) PutText(p, call);
+}
+
+bool GetRecord(const uint8_t* bits, std::size_t size, std::size_t at, Call& call, std::size_t& words)
+{
+    if (at + 6 > size) return false;
+    words = GetDword(bits + at);
+    const uint16_t code = GetWord(bits + at + 4);
+    if (code == 0 || words < 3 || words > (size - at) / 2) return false;
+    call = Call{};
+    call.op = OpOf(code);
+    if (!GetParams(code, bits + at + 6, words - 3, call)) call.op = Op::Other;
+    return true;
+}
+
+} // namespace lumtar::wmf
