@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/font.h"
+#include "platform/typeface.h"
 #include "sheet/draw.h"
 
 namespace lumtar::sheet {
