@@ -28,7 +28,7 @@ constexpr int VectorLargest = 32767;
 
 int FormatCode(Format f)
 {
-    constexpr int Codes[] = {BarFmtWmf, BarFmtBmp, BarFmtPng, BarFmtSvg, BarFmtPdf, BarFmtEps};
+    constexpr int Codes[] = {BarFmtWmf, BarFmtBmp, BarFmtPng, BarFmtSvg, BarFmtPdf, BarFmtEps, BarFmtTif, BarFmtEmf};
     return Codes[static_cast<int>(f)];
 }
 

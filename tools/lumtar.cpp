@@ -141,7 +141,7 @@ void PictureOptions(CLI::App* cmd, Options& o)
     cmd->add_option("--types", o.types, TypesHelp)->check(CheckTypes);
     cmd->add_option("--font", o.font, "human-readable text: default, none or bold")
         ->check(CLI::IsMember({"default", "none", "bold"}));
-    cmd->add_option("--format", o.format, "wmf, bmp, png, svg, pdf or eps, whatever the file name says")
+    cmd->add_option("--format", o.format, "wmf, bmp, png, svg, pdf, eps, tif or emf, whatever the file name says")
         ->check([](const std::string& f) { return FormatNamed(f) ? "" : "'" + f + "' is none of " + FormatList; });
     auto* size = cmd->add_option("--size", o.size,
                                  "WIDTHxHEIGHT: pixels for BMP and PNG (default 600x240), 0.01 mm for WMF, SVG, PDF and "
@@ -211,7 +211,7 @@ int main(int argc, char** argv)
 
     auto* render = app.add_subcommand("render", "Draw TEXT into a picture file, its format chosen by the extension");
     render->add_option("TEXT", o.text, "code text; EAN-13, ISBN or UPC-A with +NN or +NNNNN for an add-on")->required();
-    render->add_option("-o,--output", o.output, "file to write (.wmf .bmp .png .svg .pdf .eps); - for standard output")
+    render->add_option("-o,--output", o.output, "file to write (.wmf .bmp .png .svg .pdf .eps .tif .emf); - for standard output")
         ->required();
     PictureOptions(render, o);
 

@@ -22,6 +22,7 @@ struct FormatEntry {
 constexpr FormatEntry Formats[] = {
     {"wmf", Format::Wmf}, {"bmp", Format::Bmp}, {"png", Format::Png},
     {"svg", Format::Svg}, {"pdf", Format::Pdf}, {"eps", Format::Eps},
+    {"tif", Format::Tif}, {"tiff", Format::Tif}, {"emf", Format::Emf},
 };
 
 struct TypeEntry {
@@ -41,7 +42,7 @@ constexpr const char* EnglishNames[] = {"ISBN",  "EAN-13",  "EAN-8",  "UPC-A",  
 
 } // namespace
 
-const char* const FormatList = "wmf, bmp, png, svg, pdf, eps";
+const char* const FormatList = "wmf, bmp, png, svg, pdf, eps, tif, emf";
 
 const char* const TypesHelp = "code types to try, lowest flag first: names (isbn,ean13,ean8,upca,ean5,ean2,itf,codabar,"
                               "code39,all; itf14 after them; any case) or flags (2+256)";

@@ -14,16 +14,16 @@ constexpr int ExitUsage = 2;  // bad arguments
 constexpr int ExitFile = 3;   // a file cannot be written
 constexpr int ExitGdi = 4;    // the picture cannot be created (too large?)
 
-enum class Format { Wmf, Bmp, Png, Svg, Pdf, Eps };
+enum class Format { Wmf, Bmp, Png, Svg, Pdf, Eps, Tif, Emf };
 
-inline bool IsRaster(Format f) { return f == Format::Bmp || f == Format::Png; }
+inline bool IsRaster(Format f) { return f == Format::Bmp || f == Format::Png || f == Format::Tif; }
 
 // "wmf", "PNG", ...: nullopt for a name that is no format.
 std::optional<Format> FormatNamed(std::string name);
 // The format of a file name's extension; nullopt without a known one.
 std::optional<Format> FormatOfPath(const std::string& path);
 const char* FormatName(Format f);
-extern const char* const FormatList; // "wmf, bmp, png, svg, pdf, eps"
+extern const char* const FormatList; // "wmf, bmp, png, svg, pdf, eps, tif, emf"
 
 // "ean13,code39", "EAN13+code39", "2+256" or a number; nullopt for an
 // unknown name or a mask with none of the nine types in it.

@@ -98,7 +98,7 @@ namespace Lumtar32
         public const int BarTypItf14 = 512;
         public const int BarErrStyle = 4;
         public const int BarFmtWmf = 1, BarFmtBmp = 2, BarFmtPng = 3, BarFmtSvg = 4, BarFmtPdf = 5, BarFmtEps = 6,
-                         BarFmtTiff = 7, BarFmtEmf = 8;
+                         BarFmtTif = 7, BarFmtEmf = 8;
         public const int BarTextDefault = 0, BarTextNone = 1, BarTextBold = 2;
         public const int BarBearerFrame = 0, BarBearerNone = 1, BarBearerBars = 2;
         public const int BarPaperWhite = 0, BarPaperColor = 1, BarPaperNone = 2;

@@ -54,7 +54,7 @@ const
   { The print call (version 1.1, lumtar32_print.h). }
   BarTypItf14 = 512;
   BarErrStyle = 4;
-  BarFmtWmf = 1; BarFmtBmp = 2; BarFmtPng = 3; BarFmtSvg = 4; BarFmtPdf = 5; BarFmtEps = 6; BarFmtTiff = 7; BarFmtEmf = 8;
+  BarFmtWmf = 1; BarFmtBmp = 2; BarFmtPng = 3; BarFmtSvg = 4; BarFmtPdf = 5; BarFmtEps = 6; BarFmtTif = 7; BarFmtEmf = 8;
   BarTextDefault = 0; BarTextNone = 1; BarTextBold = 2;
   BarBearerFrame = 0; BarBearerNone = 1; BarBearerBars = 2;
   BarPaperWhite = 0; BarPaperColor = 1; BarPaperNone = 2;
