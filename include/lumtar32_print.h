@@ -13,9 +13,9 @@
  * sizeof(BarPrintStyle) and clear the rest. A zeroed record draws exactly the
  * bytes of
  *   BarToFile(path, format, text, BarFontDefault, 5000, 2000, 0, 0, BarTypAll, 0, 0)
- * for WMF, SVG, PDF and EPS (a picture of 50 x 20 mm), and of
+ * for WMF, SVG, PDF, EPS and EMF (a picture of 50 x 20 mm), and of
  *   BarToFile(path, format, text, BarFontDefault, 600, 240, 5080, 2032, BarTypAll, 0, 0)
- * for BMP and PNG (600 x 240 pixels at 300 dpi).
+ * for BMP, PNG and TIFF (600 x 240 pixels at 300 dpi).
  *
  * Lengths in the record are micrometres (0.001 mm), except the box and the
  * physical size (as BarToFile takes them: 0.01 mm or pixels). Colours are
@@ -31,11 +31,14 @@
  *     the X-dimension drawn comes back in BarPrintInfo. barHeight: the height
  *     of the bars' area (with the text) in micrometres, 0 for the symbology's
  *     usual height.
+ * Bar width reduction: each bar narrower by bwr, centred where it was, the
+ * spaces wider by as much: rounded to whole pixels in the raster formats, to
+ * 0.01 mm in the vector ones; BarPrintInfo.bwr is the amount drawn.
  *
  * Limits (BarErrStyle beyond them): a box of at most 1000000 pixels or
  * hundredths of a millimetre a side; a laid-out picture (anything but the box
  * and the text, colours and weights of BarToFile) of at most 1000000 pixels a
- * side (BMP, PNG) or 32767 hundredths of a millimetre (WMF, SVG, PDF, EPS: the
+ * side (BMP, PNG, TIFF) or 32767 hundredths of a millimetre (the vector formats: the
  * metafile's coordinates); module 10 to 100000 micrometres, magnification 80
  * to 200, barHeight up to 10 m, dpi 1 to 1000000, padding and textSize up to
  * 1 m, bearerWidth up to 100 mm, a bar width reduction below one module.
