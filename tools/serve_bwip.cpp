@@ -107,8 +107,11 @@ Parsed ParseBwip(const Params& params)
     const BwipId* id = nullptr;
     BwipScale scale;
     std::string last;
-    for (const auto& [name, value] : params) {
-        if (name == last) return Refuse(400, name + ": given twice");
+    for (const auto& [given, value] : params) {
+        // bwip-js's !includetext (empty) is includetext=false.
+        const bool negated = given.size() > 1 && given[0] == '!' && value.empty();
+        const std::string name = negated ? given.substr(1) : given;
+        if (name == last || params.count(negated ? name : "!" + name)) return Refuse(400, name + ": given twice");
         if (value.find('\0') != std::string::npos) return Refuse(400, name + ": holds a NUL byte");
         last = name;
         std::string why;
@@ -118,7 +121,7 @@ Parsed ParseBwip(const Params& params)
             if (!id) why = "'" + value + "' is not drawn here (drawn: ean13, ean8, upca, ean5, ean2, isbn, "
                                          "interleaved2of5, itf14, rationalizedCodabar, code39)";
         } else {
-            why = name == "text" ? SetText(q, value) : SetBwipOption(q, scale, name, value);
+            why = name == "text" ? SetText(q, value) : SetBwipOption(q, scale, name, negated ? "false" : value);
         }
         if (!why.empty()) return Refuse(400, name + ": " + why);
     }

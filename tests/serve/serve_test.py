@@ -161,6 +161,7 @@ def graceful_stop():
 BWIP = [
     "bcid=ean13&text=4006381333931",
     "bcid=ean13&text=400638133393&includetext&scale=3",
+    "bcid=ean8&text=96385074&!includetext",
     "bcid=ean13&text=9780306406157%2052495&includetext&guardwhitespace",
     "bcid=ean8&text=9638507&height=10",
     "bcid=upca&text=03600029145&scaleX=3&scaleY=1",
