@@ -34,18 +34,6 @@ PainterLock LockPainter(const Bitmap& bitmap)
     return {std::move(dc), std::move(lock)};
 }
 
-// A row of up to 256 bytes is copied in 16-byte pieces, the last one ending
-// with the row: no call for the short rows of a label, one per row.
-inline void CopyRow(uint8_t* dst, const uint8_t* src, std::size_t size)
-{
-    if (size < 16 || size > 256) {
-        std::memcpy(dst, src, size);
-        return;
-    }
-    for (std::size_t at = 0; at + 16 < size; at += 16) std::memcpy(dst + at, src + at, 16);
-    std::memcpy(dst + size - 16, src + size - 16, 16);
-}
-
 // `count` rows from DIB row `start` (counted from the bottom when the height
 // is positive) into `out`. DIB row r, counted from the top, shows bitmap row
 // r; past the bitmap's rows and columns the DIB is 0.
@@ -74,15 +62,14 @@ void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long hei
         const auto step = bottomUp ? -static_cast<std::ptrdiff_t>(stride) : static_cast<std::ptrdiff_t>(stride);
         if (stride == static_cast<std::size_t>(raster.stride)) {
             const uint8_t* src = span.row;
-            for (long long k = 0; k < n; ++k, dst += step, src += span.step) CopyRow(dst, src, stride);
+            for (long long k = 0; k < n; ++k, dst += step, src += span.step) std::memcpy(dst, src, stride);
             i += n;
             continue;
         }
         for (long long k = 0; k < n; ++k, dst += step) {
             const uint8_t* src = span.row + k * span.step;
-            // The bitmap's bytes, then zeros for the rest of the row. A
-            // partial last byte is masked on its way, not read back from the
-            // copy (a byte load from a wide store just made stalls).
+            // The bitmap's bytes, then zeros for the rest of the row; the
+            // pixels past the width in a partial last byte are 0.
             std::size_t copied = static_cast<std::size_t>(copyWidth) / 8;
             std::memcpy(dst, src, copied);
             if (copyWidth % 8) {

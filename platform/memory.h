@@ -11,8 +11,7 @@
 
 namespace lumtar::platform {
 
-// Static thread-local storage, as RotationState: read by every export.
-inline thread_local unsigned memoryFailures __attribute__((tls_model("initial-exec"))) = 0;
+inline thread_local unsigned memoryFailures = 0;
 
 inline unsigned MemoryFailures() noexcept { return memoryFailures; }
 inline void NoteMemoryFailure() noexcept { ++memoryFailures; }

@@ -95,41 +95,6 @@ Span UnorderedSpan(int a, int b, int size)
     return a <= b ? Clip(a, b, size) : Clip(static_cast<long long>(b) + 1, static_cast<long long>(a) + 1, size);
 }
 
-// One set of rows of a destroyed large raster. Rows of a megabyte or more
-// come from mmap and would be faulted in page by page on every new bitmap;
-// keeping the largest recent one costs no more memory than that bitmap did.
-constexpr size_t SpareMinBytes = size_t{1} << 20;
-
-struct SpareRows {
-    std::mutex lock;
-    std::vector<uint8_t> bits;
-};
-
-SpareRows& Spare()
-{
-    static auto* spare = new SpareRows; // outlives every static raster
-    return *spare;
-}
-
-void KeepRows(std::vector<uint8_t>&& bits)
-{
-    if (bits.capacity() < SpareMinBytes) return;
-    SpareRows& spare = Spare();
-    std::lock_guard<std::mutex> guard(spare.lock);
-    if (bits.capacity() > spare.bits.capacity()) spare.bits = std::move(bits);
-}
-
-// The spare rows when they hold at least `bytes`, else an empty vector.
-std::vector<uint8_t> TakeRows(size_t bytes)
-{
-    std::vector<uint8_t> bits;
-    if (bytes < SpareMinBytes) return bits;
-    SpareRows& spare = Spare();
-    std::lock_guard<std::mutex> guard(spare.lock);
-    if (spare.bits.capacity() >= bytes) bits.swap(spare.bits);
-    return bits;
-}
-
 // --- Held fills ---
 
 // Fills held at most; one more settles them first. Reading or settling
@@ -165,16 +130,13 @@ void Hold(Raster& raster, Span xs, Span ys, bool white)
 
 } // namespace
 
-Raster::~Raster() { KeepRows(std::move(bits)); }
-
 bool RasterCreate(Raster& raster, int width, int height)
 {
-    KeepRows(std::move(raster.bits));
     raster = Raster{};
     if (width <= 0 || height <= 0) return false;
     const long long stride = BmpStride(width);
     if (stride * height > MaxRasterBytes) return false;
-    std::vector<uint8_t> bits = TakeRows(static_cast<size_t>(stride * height));
+    std::vector<uint8_t> bits;
     try {
         bits.assign(static_cast<size_t>(stride * height), 0); // palette index 0: black
     } catch (const std::bad_alloc&) {

@@ -36,14 +36,6 @@ struct Raster {
     int stride = 0;
     std::vector<uint8_t> bits;
     HeldFills held;
-
-    Raster() = default;
-    Raster(Raster&&) = default;
-    Raster& operator=(Raster&&) = default;
-    // The rows of a large raster are kept for the next RasterCreate of no
-    // larger size, so that drawing one large bitmap after another does not
-    // fault in fresh pages every time.
-    ~Raster();
 };
 
 // False (raster left empty) for sizes GDI refuses or memory cannot hold.

@@ -3,97 +3,88 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "platform/bytes.h"
 
 namespace lumtar::wmf {
 namespace {
 
-// Record functions (the format's META_* values), by call.
+// Record functions (the format's META_* values) and their parameter words
+// (-1: a layout of its own), in the order of Op.
 struct Function {
     Op op;
     uint16_t code;
+    int words;
 };
 constexpr Function Functions[] = {
-    {Op::Eof, 0x0000},            // META_EOF
-    {Op::SetBkColor, 0x0201},     // META_SETBKCOLOR
-    {Op::SetBkMode, 0x0102},      // META_SETBKMODE
-    {Op::SetMapMode, 0x0103},     // META_SETMAPMODE
-    {Op::SetTextColor, 0x0209},   // META_SETTEXTCOLOR
-    {Op::SetTextAlign, 0x012E},   // META_SETTEXTALIGN
-    {Op::SetWindowOrg, 0x020B},   // META_SETWINDOWORG
-    {Op::SetWindowExt, 0x020C},   // META_SETWINDOWEXT
-    {Op::SetViewportOrg, 0x020D}, // META_SETVIEWPORTORG
-    {Op::SetViewportExt, 0x020E}, // META_SETVIEWPORTEXT
-    {Op::Rectangle, 0x041B},      // META_RECTANGLE
-    {Op::PatBlt, 0x061D},         // META_PATBLT
-    {Op::SelectObject, 0x012D},   // META_SELECTOBJECT
-    {Op::DeleteObject, 0x01F0},   // META_DELETEOBJECT
-    {Op::CreateBrush, 0x02FC},    // META_CREATEBRUSHINDIRECT
-    {Op::CreatePen, 0x02FA},      // META_CREATEPENINDIRECT
-    {Op::CreateFont, 0x02FB},     // META_CREATEFONTINDIRECT
-    {Op::TextOut, 0x0A32},        // META_EXTTEXTOUT, as GDI records TextOutA
+    {Op::Other, 0xFFFF, -1},
+    {Op::SetBkColor, 0x0201, 2},     // META_SETBKCOLOR
+    {Op::SetBkMode, 0x0102, 1},      // META_SETBKMODE
+    {Op::SetMapMode, 0x0103, 1},     // META_SETMAPMODE
+    {Op::SetTextColor, 0x0209, 2},   // META_SETTEXTCOLOR
+    {Op::SetTextAlign, 0x012E, 2},   // META_SETTEXTALIGN
+    {Op::SetWindowOrg, 0x020B, 2},   // META_SETWINDOWORG
+    {Op::SetWindowExt, 0x020C, 2},   // META_SETWINDOWEXT
+    {Op::SetViewportOrg, 0x020D, 2}, // META_SETVIEWPORTORG
+    {Op::SetViewportExt, 0x020E, 2}, // META_SETVIEWPORTEXT
+    {Op::Rectangle, 0x041B, 4},      // META_RECTANGLE
+    {Op::PatBlt, 0x061D, 6},         // META_PATBLT
+    {Op::SelectObject, 0x012D, 1},   // META_SELECTOBJECT
+    {Op::DeleteObject, 0x01F0, 1},   // META_DELETEOBJECT
+    {Op::CreateBrush, 0x02FC, 4},    // META_CREATEBRUSHINDIRECT
+    {Op::CreatePen, 0x02FA, 5},      // META_CREATEPENINDIRECT
+    {Op::CreateFont, 0x02FB, 25},    // META_CREATEFONTINDIRECT: LOGFONT16, 5 shorts, 8 bytes, a 32-byte face
+    {Op::TextOut, 0x0A32, -1},       // META_EXTTEXTOUT, as GDI records TextOutA
+    {Op::Eof, 0x0000, 0},            // META_EOF
 };
 constexpr uint16_t PlainTextOut = 0x0521; // META_TEXTOUT: read, never written
 
-constexpr std::size_t LogFont16Words = 25; // 5 shorts, 8 bytes, a 32-byte face
+constexpr bool InOrder()
+{
+    for (std::size_t i = 0; i < std::size(Functions); ++i)
+        if (static_cast<std::size_t>(Functions[i].op) != i) return false;
+    return true;
+}
+static_assert(InOrder() && std::size(Functions) == static_cast<std::size_t>(Op::Eof) + 1);
+
 constexpr std::size_t SizeAt = 6, ObjectsAt = 10, MaxRecordAt = 12;
 
-uint16_t CodeOf(Op op)
-{
-    for (const Function& f : Functions)
-        if (f.op == op) return f.code;
-    return 0xFFFF;
-}
+const Function& FunctionOf(Op op) { return Functions[static_cast<std::size_t>(op)]; }
 
 Op OpOf(uint16_t code)
 {
     for (const Function& f : Functions)
-        if (f.code == code) return f.op;
+        if (f.code == code && f.op != Op::Other) return f.op;
     return code == PlainTextOut ? Op::TextOut : Op::Other;
 }
 
-// The parameters of a call of fixed size, in storage order; their count, or
-// -1 for the calls of their own layout (fonts and text).
-int FixedParams(const Call& c, uint32_t p[6])
+// The parameters of a call of fixed layout, in storage order.
+void PutFixed(uint8_t* p, const Call& c)
 {
-    const auto lo = [](uint32_t v) { return v & 0xFFFF; };
-    const auto hi = [](uint32_t v) { return v >> 16; };
+    const auto put = [&p](uint32_t v) { PutWord(p, v), p += 2; };
     const auto u = [](int v) { return static_cast<uint32_t>(v); };
     switch (c.op) {
-    case Op::Eof: return 0;
-    case Op::SetBkMode: case Op::SetMapMode: case Op::SelectObject: case Op::DeleteObject:
-        p[0] = c.value;
-        return 1;
-    case Op::SetBkColor: case Op::SetTextColor: case Op::SetTextAlign:
-        p[0] = lo(c.value), p[1] = hi(c.value);
-        return 2;
+    case Op::SetBkMode: case Op::SetMapMode: case Op::SelectObject: case Op::DeleteObject: put(c.value); break;
+    case Op::SetBkColor: case Op::SetTextColor: case Op::SetTextAlign: put(c.value), put(c.value >> 16); break;
     case Op::SetWindowOrg: case Op::SetWindowExt: case Op::SetViewportOrg: case Op::SetViewportExt:
-        p[0] = u(c.args[1]), p[1] = u(c.args[0]);
-        return 2;
-    case Op::Rectangle:
-        p[0] = u(c.args[3]), p[1] = u(c.args[2]), p[2] = u(c.args[1]), p[3] = u(c.args[0]);
-        return 4;
+        put(u(c.args[1])), put(u(c.args[0]));
+        break;
+    case Op::Rectangle: put(u(c.args[3])), put(u(c.args[2])), put(u(c.args[1])), put(u(c.args[0])); break;
     case Op::PatBlt:
-        p[0] = lo(c.value), p[1] = hi(c.value);
-        p[2] = u(c.args[3]), p[3] = u(c.args[2]), p[4] = u(c.args[1]), p[5] = u(c.args[0]);
-        return 6;
-    case Op::CreateBrush:
-        p[0] = c.value, p[1] = lo(c.color), p[2] = hi(c.color), p[3] = c.hatch;
-        return 4;
-    case Op::CreatePen:
-        p[0] = c.value, p[1] = u(c.args[0]), p[2] = u(c.args[1]), p[3] = lo(c.color), p[4] = hi(c.color);
-        return 5;
-    default: return -1;
+        put(c.value), put(c.value >> 16);
+        put(u(c.args[3])), put(u(c.args[2])), put(u(c.args[1])), put(u(c.args[0]));
+        break;
+    case Op::CreateBrush: put(c.value), put(c.color), put(c.color >> 16), put(c.hatch); break;
+    case Op::CreatePen: put(c.value), put(u(c.args[0])), put(u(c.args[1])), put(c.color), put(c.color >> 16); break;
+    default: break;
     }
 }
 
 std::size_t ParamWords(const Call& c)
 {
-    uint32_t p[6];
-    const int fixed = FixedParams(c, p);
-    if (fixed >= 0) return static_cast<std::size_t>(fixed);
-    return c.op == Op::CreateFont ? LogFont16Words : 4 + (c.count + 1) / 2;
+    const int words = FunctionOf(c.op).words;
+    return words >= 0 ? static_cast<std::size_t>(words) : 4 + (c.count + 1) / 2;
 }
 
 void PutFont(uint8_t* p, const FontRecord& f)
@@ -214,7 +205,7 @@ void SetSizeWords(uint8_t* bits, uint32_t sizeWords) { PutDword(bits + SizeAt, s
 
 bool RecordBytes(const Call& call, std::size_t& bytes)
 {
-    if (call.op == Op::Other || (call.op == Op::TextOut && call.count > 0x7FFF)) return false;
+    if (call.op == Op::Other || call.op > Op::Eof || (call.op == Op::TextOut && call.count > 0x7FFF)) return false;
     bytes = 6 + 2 * ParamWords(call);
     return true;
 }
@@ -223,13 +214,14 @@ void PutRecord(uint8_t* at, const Call& call)
 {
     const std::size_t words = 3 + ParamWords(call);
     PutDword(at, static_cast<uint32_t>(words));
-    PutWord(at + 4, CodeOf(call.op));
+    PutWord(at + 4, FunctionOf(call.op).code);
     uint8_t* p = at + 6;
-    uint32_t params[6];
-    const int fixed = FixedParams(call, params);
-    for (int i = 0; i < fixed; ++i) PutWord(p + 2 * i, params[i]);
-    if (call.op == Op::CreateFont) PutFont(p, call.font);
-    if (call.op == Op::TextOut) PutText(p, call);
+    if (call.op == Op::CreateFont)
+        PutFont(p, call.font);
+    else if (call.op == Op::TextOut)
+        PutText(p, call);
+    else
+        PutFixed(p, call);
 }
 
 bool GetRecord(const uint8_t* bits, std::size_t size, std::size_t at, Call& call, std::size_t& words)

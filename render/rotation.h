@@ -20,14 +20,7 @@ struct Rotation {
 
 // One per thread, so that calls drawing on distinct device contexts from
 // several threads do not turn each other's symbols. Zero (upright) at first.
-// In the shared object it is in the static thread-local block (a few bytes,
-// within what the loader keeps for libraries opened later): every bar reads
-// it, and that is then one load instead of a call to find the thread's copy.
-#if defined(__ELF__)
-extern thread_local Rotation RotationState __attribute__((tls_model("initial-exec")));
-#else
 extern thread_local Rotation RotationState;
-#endif
 
 // A bar in upright coordinates.
 void DrawBarRect(HDC hdc, int left, int top, int right, int bottom);
