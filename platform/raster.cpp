@@ -149,24 +149,12 @@ bool RasterCreate(Raster& raster, int width, int height)
     return true;
 }
 
-bool RasterPixel(const Raster& raster, int x, int y)
-{
-    if (x < 0 || y < 0 || x >= raster.width || y >= raster.height) return false;
-    return raster.bits[static_cast<size_t>(y) * raster.stride + x / 8] & (0x80u >> (x % 8));
-}
-
 void RasterSetPixelSettled(Raster& raster, int x, int y, bool white)
 {
     if (x < 0 || y < 0 || x >= raster.width || y >= raster.height) return;
     uint8_t& byte = raster.bits[static_cast<size_t>(y) * raster.stride + x / 8];
     uint8_t mask = static_cast<uint8_t>(0x80u >> (x % 8));
     byte = white ? (byte | mask) : (byte & ~mask);
-}
-
-void RasterSetPixel(Raster& raster, int x, int y, bool white)
-{
-    if (!raster.held.empty()) RasterSettleRows(raster, y, y + 1);
-    RasterSetPixelSettled(raster, x, y, white);
 }
 
 void RasterFillSettled(Raster& raster, int left, int top, int right, int bottom, bool white)

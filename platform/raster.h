@@ -41,9 +41,6 @@ struct Raster {
 // False (raster left empty) for sizes GDI refuses or memory cannot hold.
 bool RasterCreate(Raster& raster, int width, int height);
 
-bool RasterPixel(const Raster& raster, int x, int y); // true = white; false outside (held fills not seen)
-void RasterSetPixel(Raster& raster, int x, int y, bool white);
-
 // Pixels left .. right-1 and top .. bottom-1, clipped; nothing when empty.
 // FillRect does not normalise reversed corners; Rectangle does (see below).
 // Reversed corners cover what GDI covers for them: right+1 .. left (and
@@ -98,7 +95,7 @@ private:
 };
 
 // For painters that have settled the rows they paint (text): RasterFill and
-// RasterSetPixel without looking for held fills.
+// a pixel set without looking for held fills.
 void RasterFillSettled(Raster& raster, int left, int top, int right, int bottom, bool white);
 void RasterSetPixelSettled(Raster& raster, int x, int y, bool white);
 
@@ -115,14 +112,5 @@ struct TextStyle {
 // Draws count code page 1252 characters with their reference point at (x, y);
 // escapement in tenths of a degree turns the line (900: running upwards).
 void RasterText(Raster& raster, const TextStyle& style, int x, int y, const char* chars, int count);
-
-// What RasterText covers with the background, before the turn: the advance
-// width of the characters and the font's cell above and below the baseline.
-struct TextExtent {
-    int width = 0;
-    int ascent = 0;
-    int descent = 0;
-};
-TextExtent RasterTextExtent(const LOGFONTA* font, const char* chars, int count);
 
 } // namespace lumtar::platform

@@ -273,17 +273,6 @@ void TextUpright(Raster& raster, const TextStyle& style, long long x, long long 
 
 } // namespace
 
-TextExtent RasterTextExtent(const LOGFONTA* font, const char* chars, int count)
-{
-    TextExtent extent;
-    Line line;
-    if (!LayoutLine(font, chars, count, line)) return extent;
-    extent.width = static_cast<int>(std::min<long long>(line.width, INT_MAX));
-    extent.ascent = line.ascent;
-    extent.descent = line.descent;
-    return extent;
-}
-
 void RasterText(Raster& raster, const TextStyle& style, int x, int y, const char* chars, int count)
 {
     Line line;

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/raster.h"
+#include "support/raster.h"
 
 using namespace lumtar::platform;
 
