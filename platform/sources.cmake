@@ -10,6 +10,7 @@ set(LUMTAR_PLATFORM_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/objects.cpp
   ${CMAKE_CURRENT_LIST_DIR}/playback.cpp
   ${CMAKE_CURRENT_LIST_DIR}/raster.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/typeface.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wmf.cpp
