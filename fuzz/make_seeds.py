@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of fuzz_draw and fuzz_files (fuzz/corpus/draw and
-fuzz/corpus/files): inputs laid out the way libFuzzer's FuzzedDataProvider
+"""Writes the seed corpora of fuzz_draw, fuzz_files and fuzz_print
+(fuzz/corpus/draw, fuzz/corpus/files and fuzz/corpus/print): inputs laid out the way libFuzzer's FuzzedDataProvider
 reads them, so that every seed reaches the call with the arguments named here.
 
 The provider takes strings from the front of the input and integers from its
@@ -145,6 +145,45 @@ def files_seeds():
     return seeds
 
 
+# fuzz_print: the record's fields in order, then textFace, then the rest.
+RECORD_INTS = ("size types width height physWidth physHeight dpi module magnification barHeight quietZones "
+               "indicators bwr bearer bearerWidth rotate narrow wide text textSize").split()
+RECORD_TAIL = "inkModel ink cyan magenta yellow black paper paperColor paddingX paddingY".split()
+
+
+def record(face=b"", **fields):
+    head = struct.pack("<20i", *(fields.get(n, 0) for n in RECORD_INTS))
+    return head + struct.pack("<32s", face) + struct.pack("<10i", *(fields.get(n, 0) for n in RECORD_TAIL))
+
+
+def print_seed(code, fmt, face=b"", **fields):
+    inp = Input()
+    inp.integer(fmt, 1, 8)
+    inp.boolean(True)  # the size field set right
+    inp.integer(1, 0, 15)  # a record
+    inp.integer(5, 0, 7)  # an info record of its size
+    inp.string(record(face, **fields))
+    inp.string(code)
+    return inp.bytes()
+
+
+def print_seeds():
+    png, svg, bmp, wmf, tif, emf = 3, 4, 2, 1, 7, 8
+    return {
+        "ean13-zeroed-png": print_seed(TEXTS["ean13"], png),
+        "ean13-addon-module-svg": print_seed(b"4006381333931+52495", svg, module=330, quietZones=1, indicators=1),
+        "upca-magnification-bwr-bmp": print_seed(TEXTS["upca"], bmp, magnification=80, bwr=20, dpi=200),
+        "itf14-bearer-tif": print_seed(b"1234567890123", tif, types=512, module=500, bearer=2, dpi=150),
+        "code39-rotate-colours-png": print_seed(TEXTS["code39"], png, rotate=90, ink=0x102030, paper=1,
+                                                paperColor=0xFFEEDD, text=2),
+        "codabar-face-padding-wmf": print_seed(TEXTS["codabar"], wmf, face=b"Arial", textSize=3000,
+                                               paddingX=2000, paddingY=1000),
+        "ean8-cmyk-emf": print_seed(TEXTS["ean8"], emf, inkModel=1, cyan=100, black=20, barHeight=20000,
+                                    module=264),
+        "isbn-face-unterminated-pdf": print_seed(TEXTS["isbn"], 5, face=b"X" * 32),
+    }
+
+
 def write(directory, seeds):
     path = os.path.join(HERE, "corpus", directory)
     os.makedirs(path, exist_ok=True)
@@ -156,3 +195,4 @@ def write(directory, seeds):
 if __name__ == "__main__":
     write("draw", draw_seeds())
     write("files", files_seeds())
+    write("print", print_seeds())
