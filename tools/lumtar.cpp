@@ -188,6 +188,22 @@ void PictureOptions(CLI::App* cmd, Options& o)
         ->check(CLI::Range(1, 100));
 }
 
+CLI::App* AddBatch(CLI::App& app, Options& o)
+{
+    auto* batch = app.add_subcommand("batch", "Draw one code per input line into numbered files");
+    batch->add_option("-i,--input", o.input, "file with one code text per line; - or nothing for standard input");
+    batch->add_option("-o,--output", o.output, "file name pattern with one %d, e.g. out/label-%05d.bmp")->required();
+    batch->add_option("--start", o.start, "number of the first text (default 1)")->check(CLI::Range(0L, 1000000000L));
+    batch->add_option("-j,--jobs", o.jobs, "labels drawn at once, each on a thread of its own (default: the number of "
+                                           "processors); 1 draws one after another. Messages and files are the same")
+        ->check(CLI::Range(1u, 1024u));
+    PictureOptions(batch, o);
+    batch->footer("Texts are numbered in input order; empty lines are skipped. A line TEXT<TAB>NAME writes NAME, a file "
+                  "in the pattern's folder. A text that fits no type is reported and its number left out; a file that "
+                  "cannot be written stops the run.");
+    return batch;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -215,17 +231,7 @@ int main(int argc, char** argv)
         ->required();
     PictureOptions(render, o);
 
-    auto* batch = app.add_subcommand("batch", "Draw one code per input line into numbered files");
-    batch->add_option("-i,--input", o.input, "file with one code text per line; - or nothing for standard input");
-    batch->add_option("-o,--output", o.output, "file name pattern with one %d, e.g. out/label-%05d.bmp")->required();
-    batch->add_option("--start", o.start, "number of the first text (default 1)")->check(CLI::Range(0L, 1000000000L));
-    batch->add_option("-j,--jobs", o.jobs, "labels drawn at once, each on a thread of its own (default: the number of "
-                                           "processors); 1 draws one after another. Messages and files are the same")
-        ->check(CLI::Range(1u, 1024u));
-    PictureOptions(batch, o);
-    batch->footer("Texts are numbered in input order; empty lines are skipped. A line TEXT<TAB>NAME writes NAME, a file "
-                  "in the pattern's folder. A text that fits no type is reported and its number left out; a file that "
-                  "cannot be written stops the run.");
+    auto* batch = AddBatch(app, o);
 
 #ifdef LUMTAR_SERVE
     ServeConfig serveConfig;
