@@ -2,7 +2,13 @@
  * lumtar32_formats.h - pictures in the formats other programs open: PNG, SVG,
  * PDF, EPS, TIFF and EMF beside WMF and BMP, into a file or into memory.
  *
- * liblumtar32.so only; lumtar32.dll exports just the functions of lumtar32.h.
+ * liblumtar32.so exports every function here; lumtar32.dll (32-bit and x64)
+ * BarToFile and BarToMemory, at ordinals 30 and 31, made with Windows' own
+ * DLLs: GDI for the faces and the EMF, WIC (windowscodecs.dll) for PNG and
+ * TIFF. Where the two differ: the DLL's PDF embeds the whole face that GDI
+ * finds (GetFontData; Windows has no subsetter), its PNG and TIFF are WIC's
+ * encodings of the same pixels, its EMF is GDI's recording, and its faces
+ * are Windows' (Courier New itself rather than Liberation Mono).
  *
  * Every function draws what BarToWmf and BarToBmp draw (the same frame, the
  * same symbol), with the font argument, the type mask and the narrow and wide

@@ -5,8 +5,8 @@
  * human-readable text, ink and paper, and a turn. Into a file or into the
  * caller's buffer.
  *
- * liblumtar32.so (every format of lumtar32_formats.h) and lumtar32.dll
- * (WMF and BMP) export BarPrint and BarPrintToMemory, from version 1.1. This
+ * liblumtar32.so and lumtar32.dll export BarPrint and BarPrintToMemory, from
+ * version 1.1, in every format of lumtar32_formats.h. This
  * header stands alone, as lumtar32.h does: include it instead of or beside it.
  *
  * The style record begins with its own size, so that it can grow: set size to

@@ -7,6 +7,7 @@
 // it; Courier has the same advances. Characters are code page 1252 in a
 // Latin-1 encoding of the face.
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 
 #include "output/formats.h"
@@ -117,7 +118,7 @@ void PutText(Bytes& out, const Mark& text, const Face& face, size_t fontIndex, u
     int tenths = text.font.escapement % 3600;
     if (tenths < 0) tenths += 3600;
     static constexpr int QuarterCos[4] = {1, 0, -1, 0}, QuarterSin[4] = {0, 1, 0, -1};
-    const double radians = tenths * M_PI / 1800.0;
+    const double radians = tenths * std::numbers::pi / 1800.0;
     const double c = tenths % 900 == 0 ? QuarterCos[tenths / 900] : std::cos(radians);
     const double s = tenths % 900 == 0 ? QuarterSin[tenths / 900] : std::sin(radians);
     Put(out, "gsave ");

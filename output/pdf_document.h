@@ -70,14 +70,16 @@ int PdfOfScene(const Scene& scene, int width, int height, const PdfOptions& opti
 
 // ------------------------------------------------------------------ fonts
 
-// A face's program, subset to the characters used, deflated, and the numbers
+// A face's program, subset to the characters used, deflated (on Windows the
+// whole face as it is), and the numbers
 // its descriptor states (font units scaled to 1000 an em).
 struct FontProgram {
     Bytes deflated;
     size_t length = 0; // before deflating
+    bool flate = true; // the program is deflated
     int bbox[4] = {};
     int capHeight = 0;
-    std::string tag; // six capitals naming the subset
+    std::string tag; // six capitals naming the subset; empty for a whole face
 };
 
 // Null when the face's file cannot be read or subset.

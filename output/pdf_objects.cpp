@@ -89,7 +89,8 @@ bool PutEmbedded(Writer& w, const PdfFont& font, size_t number)
     while (first < 255 && !font.used[first]) ++first;
     while (last > first && !font.used[last]) --last;
     const Face& face = *font.face;
-    const std::string name = "/" + program->tag + "+" + NameOf(face.postscript.empty() ? face.family : face.postscript);
+    const std::string name = "/" + (program->tag.empty() ? std::string() : program->tag + "+") +
+                             NameOf(face.postscript.empty() ? face.family : face.postscript);
     Open(w, number);
     Put(w.out, "<< /Type /Font /Subtype /TrueType /BaseFont ");
     Put(w.out, name.c_str());
@@ -120,7 +121,7 @@ bool PutEmbedded(Writer& w, const PdfFont& font, size_t number)
     Put(w.out, static_cast<long long>(program->deflated.size()));
     Put(w.out, " /Length1 ");
     Put(w.out, static_cast<long long>(program->length));
-    Put(w.out, " /Filter /FlateDecode >>\n");
+    Put(w.out, program->flate ? " /Filter /FlateDecode >>\n" : " >>\n");
     Stream(w, program->deflated.data(), program->deflated.size());
     return true;
 }

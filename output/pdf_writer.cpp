@@ -5,6 +5,7 @@
 // identifiers: the same drawing gives the same bytes.
 #include <charconv>
 #include <cmath>
+#include <numbers>
 
 #include "output/numbers.h"
 #include "output/pdf_document.h"
@@ -97,8 +98,8 @@ void PutText(PdfDocument& document, Bytes& out, const Mark& text, const std::sha
     int tenths = text.font.escapement % 3600;
     if (tenths < 0) tenths += 3600;
     static constexpr int QuarterCos[4] = {1, 0, -1, 0}, QuarterSin[4] = {0, 1, 0, -1};
-    const double c = tenths % 900 == 0 ? QuarterCos[tenths / 900] : std::cos(tenths * M_PI / 1800.0);
-    const double s = tenths % 900 == 0 ? QuarterSin[tenths / 900] : std::sin(tenths * M_PI / 1800.0);
+    const double c = tenths % 900 == 0 ? QuarterCos[tenths / 900] : std::cos(tenths * std::numbers::pi / 1800.0);
+    const double s = tenths % 900 == 0 ? QuarterSin[tenths / 900] : std::sin(tenths * std::numbers::pi / 1800.0);
     // GDI fills the cell behind upright text in the opaque background mode.
     if (text.opaque && tenths == 0 && line.width > 0) {
         PutColour(out, text.background, document.options.ink, false);

@@ -7,18 +7,15 @@
 
 #include "output/files.h"
 #include "render/limits.h"
-#ifndef _WIN32
 #include "lumtar32_formats.h"
 #include "output/formats.h"
 #include "output/press.h"
-#endif
 
 namespace lumtar::print {
 namespace {
 
 COLORREF Colorref(int rgb) { return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF); }
 
-#ifndef _WIN32
 // The press's ink: the record's CMYK where it gave one, for the marks recolored to its RGB.
 Ink InkOf(const Output& o)
 {
@@ -31,7 +28,6 @@ Ink InkOf(const Output& o)
     ink.black = o.cmykInk[3] / 100.0;
     return ink;
 }
-#endif
 
 struct Job {
     const Output& o;
@@ -140,9 +136,6 @@ int VectorPicture(const Job& j, Bytes& out)
         std::memcpy(out.data() + PlaceableHeaderSize, bits.data(), bits.size());
         return BarOk;
     }
-#ifdef _WIN32
-    return BarErrGdi;
-#else
     if (PictureOfBits(j.o.format, bits, w, h, InkOf(j.o), out) != BarOk) return BarErrGdi;
     if (j.o.format == BarFmtSvg && j.o.paper == BarPaperNone) {
         // Without the white background that comes first.
@@ -158,7 +151,6 @@ int VectorPicture(const Job& j, Bytes& out)
         out.insert(std::find(out.begin(), out.end(), '\n') + 1, note, note + length);
     }
     return BarOk;
-#endif
 }
 
 // Drawn straight onto the bitmap, or recorded, edited and played onto it.
@@ -175,7 +167,6 @@ int DrawRaster(const Job& j, const BitmapDc& target)
     return BarOk;
 }
 
-#ifndef _WIN32
 uint32_t Crc(const uint8_t* p, size_t n)
 {
     uint32_t c = 0xFFFFFFFF;
@@ -213,7 +204,6 @@ void PngColors(const Output& o, Bytes& png)
     if (o.paper == BarPaperNone) chunk("tRNS", {255, 0});
     png.insert(png.begin() + IhdrEnd, chunks.begin(), chunks.end());
 }
-#endif
 
 int Encode(const Job& j, const Bytes& rows, Bytes& out)
 {
@@ -231,16 +221,12 @@ int Encode(const Job& j, const Bytes& rows, Bytes& out)
         }
         return BarOk;
     }
-#ifdef _WIN32
-    return BarErrGdi;
-#else
     if (o.format == BarFmtTif)
         return PictureOfRows(BarFmtTif, rows, j.plan.width, j.plan.height, o.physWidth, o.physHeight, InkOf(o), out);
     if (PictureOfRows(BarFmtPng, rows, j.plan.width, j.plan.height, o.physWidth, o.physHeight, out) != BarOk)
         return BarErrGdi;
     if (o.Colored()) PngColors(o, out);
     return BarOk;
-#endif
 }
 
 int RasterPicture(const Job& j, Bytes& out)

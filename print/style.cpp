@@ -88,14 +88,7 @@ int CheckColors(const BarPrintStyle& r, Request& q)
 
 } // namespace
 
-bool Writes(int format)
-{
-#ifdef _WIN32
-    return format == BarFmtWmf || format == BarFmtBmp;
-#else
-    return format >= BarFmtWmf && format <= BarFmtEmf;
-#endif
-}
+bool Writes(int format) { return format >= BarFmtWmf && format <= BarFmtEmf; }
 
 int CheckStyle(const BarPrintStyle& r, int format, Request& q)
 {

@@ -1,6 +1,7 @@
 # lumtar32.dll checked without running it, so also where its programs cannot
 # run: the export table holds exactly the names and ordinals of the export
-# list, the DLL imports from GDI32, USER32, KERNEL32 and msvcrt only, and the
+# list, the DLL imports from GDI32, USER32, KERNEL32, msvcrt and OLE32 only (COM
+# loads windowscodecs.dll for PNG and TIFF), and the
 # import library offers every export under its caller's name (Name@bytes with
 # the leading underscore for 32-bit stdcall, the plain name for x64).
 #   cmake -DOBJDUMP=... -DNM=... -DDEF=api/lumtar32.def -DDLL=lumtar32.dll -DLIB=lumtar32.lib -DBITS=32|64
@@ -54,7 +55,7 @@ foreach(name IN LISTS names)
   string(REPLACE "DLL Name: " "" name "${name}")
   string(TOUPPER "${name}" name)
   list(APPEND imports "${name}")
-  if(NOT name MATCHES "^(GDI32|USER32|KERNEL32|MSVCRT)\\.DLL$")
+  if(NOT name MATCHES "^(GDI32|USER32|KERNEL32|MSVCRT|OLE32)\\.DLL$")
     message(SEND_ERROR "${DLL} imports ${name}")
   endif()
 endforeach()

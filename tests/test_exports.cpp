@@ -80,7 +80,7 @@ TEST(Exports, OrdinalsAreTheFixedOnes)
     const std::pair<const char*, int> fixed[] = {
         {"BarToWmf", 1}, {"BarToBmp", 2}, {"Bar2HdcEx", 3}, {"BarToClipboardEx", 4}, {"BarCodeTyp", 12},
         {"BarCodeName", 13}, {"BarIsbnFromEan", 14}, {"BarEanFromIsbn", 15}, {"Bar2Hdc", 16}, {"BarToClipboard", 17},
-        {"BarPrint", 20}, {"BarPrintToMemory", 21},
+        {"BarPrint", 20}, {"BarPrintToMemory", 21}, {"BarToFile", 30}, {"BarToMemory", 31},
     };
     for (const auto& e : ReadDefFile()) {
         bool known = false;

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "lumtar32_formats.h"
 #include "lumtar32_print.h"
 #ifndef _WIN32
-#include "lumtar32_formats.h"
 #include "support/shell.h"
 #endif
 
@@ -54,22 +54,13 @@ Bytes Reference(const char* text, int format)
 {
     const std::string path = "print-reference.out";
     std::remove(path.c_str());
-#ifdef _WIN32
-    if (format == BarFmtWmf) BarToWmf(path.c_str(), text, BarFontDefault, 5000, 2000, BarTypAll);
-    else BarToBmp(path.c_str(), text, BarFontDefault, 600, 240, 5080, 2032, BarTypAll);
-#else
     const bool raster = format == BarFmtBmp || format == BarFmtPng || format == BarFmtTif;
     BarToFile(path.c_str(), format, text, BarFontDefault, raster ? 600 : 5000, raster ? 240 : 2000, raster ? 5080 : 0,
               raster ? 2032 : 0, BarTypAll, 0, 0);
-#endif
     return ReadFile(path);
 }
 
-#ifdef _WIN32
-const int Formats[] = {BarFmtWmf, BarFmtBmp};
-#else
 const int Formats[] = {BarFmtWmf, BarFmtBmp, BarFmtPng, BarFmtSvg, BarFmtPdf, BarFmtEps, BarFmtTif, BarFmtEmf};
-#endif
 
 TEST(Print, ZeroedRecordDrawsWhatBarToFileDraws)
 {

@@ -1,0 +1,104 @@
+// An enhanced metafile on Windows, recorded by GDI itself: the recorded
+// drawing played back as GDI calls onto CreateEnhMetaFileA's context, whose
+// frame is the picture's size in 0.01 mm and whose reference device is the
+// screen; the window of the recording mapped onto that frame, a white ground,
+// each bar a rectangle in a pen and brush of its colour, each line of text
+// TextOutA in the recorded font.
+#include <windows.h>
+
+#include "output/press.h"
+
+namespace lumtar {
+namespace {
+
+struct Selected {
+    HPEN pen = nullptr;
+    HBRUSH brush = nullptr;
+    HFONT font = nullptr;
+    COLORREF color = 0;
+};
+
+void SetColor(HDC dc, Selected& s, COLORREF color)
+{
+    if (s.pen && s.color == color) return;
+    HPEN pen = CreatePen(PS_SOLID, 0, color);
+    HBRUSH brush = CreateSolidBrush(color);
+    SelectObject(dc, pen ? static_cast<HGDIOBJ>(pen) : GetStockObject(BLACK_PEN));
+    SelectObject(dc, brush ? static_cast<HGDIOBJ>(brush) : GetStockObject(BLACK_BRUSH));
+    if (s.pen) DeleteObject(s.pen);
+    if (s.brush) DeleteObject(s.brush);
+    s.pen = pen;
+    s.brush = brush;
+    s.color = color;
+}
+
+void Text(HDC dc, Selected& s, const Mark& text)
+{
+    HFONT font = nullptr;
+    if (!text.font.stock) {
+        font = CreateFontA(text.font.height, 0, text.font.escapement, text.font.escapement, text.font.weight, text.font.italic,
+                           FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH, text.font.face.c_str());
+    }
+    SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT));
+    if (s.font) DeleteObject(s.font);
+    s.font = font;
+    SetTextAlign(dc, text.align);
+    SetTextColor(dc, text.color);
+    SetBkMode(dc, text.opaque ? OPAQUE : TRANSPARENT);
+    SetBkColor(dc, text.background);
+    TextOutA(dc, text.left, text.top, text.chars.data(), static_cast<int>(text.chars.size()));
+}
+
+void Draw(HDC dc, const Scene& scene)
+{
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    Rectangle(dc, scene.orgX, scene.orgY, scene.orgX + scene.extX + 1, scene.orgY + scene.extY + 1);
+    Selected s;
+    for (const Mark& mark : scene.marks) {
+        if (mark.text) {
+            Text(dc, s, mark);
+            continue;
+        }
+        SetColor(dc, s, mark.color);
+        Rectangle(dc, mark.left, mark.top, mark.right, mark.bottom);
+    }
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(s.pen), static_cast<HGDIOBJ>(s.brush), static_cast<HGDIOBJ>(s.font)})
+        if (object) DeleteObject(object);
+}
+
+} // namespace
+
+int EmfOfScene(const Scene& scene, int width, int height, Bytes& out)
+{
+    if (width <= 0 || height <= 0 || scene.extX <= 0 || scene.extY <= 0) return BarErrGdi;
+    const RECT frame{0, 0, width, height};
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, &frame, "lumtar32\0picture\0");
+    if (!dc) return BarErrGdi;
+    // The frame in the reference device's pixels.
+    const int x = MulDiv(width, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, HORZSIZE) * 100);
+    const int y = MulDiv(height, GetDeviceCaps(dc, VERTRES), GetDeviceCaps(dc, VERTSIZE) * 100);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, scene.extX, scene.extY, nullptr);
+    SetWindowOrgEx(dc, scene.orgX, scene.orgY, nullptr);
+    SetViewportExtEx(dc, x, y, nullptr);
+    Draw(dc, scene);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    if (!emf) return BarErrGdi;
+    const UINT size = GetEnhMetaFileBits(emf, 0, nullptr);
+    int result = BarErrGdi;
+    try {
+        out.resize(size);
+        if (size && GetEnhMetaFileBits(emf, size, out.data()) == size) result = BarOk;
+    } catch (...) {
+        result = BarErrGdi;
+    }
+    DeleteEnhMetaFile(emf);
+    return result;
+}
+
+} // namespace lumtar
