@@ -47,7 +47,7 @@ constexpr ProblemWords Problems[] = {
     {BarProblemBearer, "--bearer is frame, bars or none"},
     {BarProblemRotate, "--rotate is 0, 90, 180 or 270"},
     {BarProblemText, "--text-font or --text-size is out of range"},
-    {BarProblemInk, "--ink is RRGGBB"},
+    {BarProblemInk, "--ink is RRGGBB, --ink-cmyk C,M,Y,K in percent; a TIFF is black or a CMYK ink"},
     {BarProblemPaper, "--paper none is for PNG, SVG and WMF; otherwise RRGGBB"},
     {BarProblemAddOn, "an add-on (+NN, +NNNNN) follows only an EAN-13, ISBN or UPC-A"},
     {BarProblemTooSmall, "the picture is too small for this symbol, or its bars would be higher than it is long (the "
@@ -180,19 +180,13 @@ std::optional<Format> FormatFor(const std::string& path, const Job& job, const s
                             : path + ": the file name must end in one of " + FormatList + " (or give --format)");
         return std::nullopt;
     }
-#ifdef _WIN32
-    if (*format != Format::Wmf && *format != Format::Bmp) {
-        Say(where, std::string(FormatName(*format)) + " pictures come from liblumtar32.so; this lumtar writes wmf and bmp");
-        return std::nullopt;
-    }
-#endif
     return format;
 }
 
 bool CheckJob(const Job& job, Format format, const std::string& where)
 {
     if (!IsRaster(format) && (job.physGiven || job.dpiGiven)) {
-        Say(where, "--phys and --dpi apply to BMP and PNG files; a vector picture's --size is its printed size");
+        Say(where, "--phys and --dpi apply to BMP, PNG and TIFF files; a vector picture's --size is its printed size");
         return false;
     }
     if (!IsRaster(format) && (job.style.width > VectorLargest || job.style.height > VectorLargest)) {

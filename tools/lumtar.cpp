@@ -2,7 +2,7 @@
 //
 //   lumtar detect TEXT            the first code type TEXT fits
 //   lumtar isbn EAN / ean ISBN    ISBN-10 <-> EAN-13
-//   lumtar render TEXT -o FILE    one code into a WMF, BMP, PNG, SVG, PDF or EPS file
+//   lumtar render TEXT -o FILE    one code into a WMF, BMP, PNG, TIFF, SVG, PDF, EPS or EMF file
 //   lumtar batch -i LIST -o PAT   one code per line into numbered (or named) files
 //
 // Every picture is one call of the library's print call (BarPrintToMemory)
@@ -42,6 +42,8 @@ constexpr const char* Version = LUMTAR32_VERSION; // the library's, from its hea
 struct Options {
     std::string text, types = "all", output, font = "default", size, phys, input = "-", format;
     std::string bearer = "frame", ink, paper, textFont;
+    bool cmyk = false;    // --cmyk: black as K alone
+    std::string inkCmyk;  // --ink-cmyk C,M,Y,K
     int dpi = 300, narrow = 0, wide = 0, magnification = 0, rotate = 0;
     long start = 1;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
@@ -97,6 +99,11 @@ Job JobOf(const Options& o, const CLI::App* cmd)
     s.bwr = Micrometres(o.bwr);
     s.bearer = o.bearer == "none" ? BarBearerNone : o.bearer == "bars" ? BarBearerBars : BarBearerFrame;
     s.ink = o.ink.empty() ? 0 : *ParseColor(o.ink);
+    if (o.cmyk || !o.inkCmyk.empty()) { // PDF, EPS and TIFF state it as CMYK
+        s.inkModel = BarInkCmyk;
+        s.black = 100;
+        if (!o.inkCmyk.empty()) std::sscanf(o.inkCmyk.c_str(), "%d,%d,%d,%d", &s.cyan, &s.magenta, &s.yellow, &s.black);
+    }
     s.paper = o.paper.empty() ? BarPaperWhite : o.paper == "none" ? BarPaperNone : BarPaperColor;
     s.paperColor = s.paper == BarPaperColor ? *ParseColor(o.paper) : 0;
     std::strncpy(s.textFace, o.textFont.c_str(), sizeof s.textFace - 1);
@@ -144,12 +151,12 @@ void PictureOptions(CLI::App* cmd, Options& o)
     cmd->add_option("--format", o.format, "wmf, bmp, png, svg, pdf, eps, tif or emf, whatever the file name says")
         ->check([](const std::string& f) { return FormatNamed(f) ? "" : "'" + f + "' is none of " + FormatList; });
     auto* size = cmd->add_option("--size", o.size,
-                                 "WIDTHxHEIGHT: pixels for BMP and PNG (default 600x240), 0.01 mm for WMF, SVG, PDF and "
-                                 "EPS (default 5000x2000)")
+                                 "WIDTHxHEIGHT: pixels for BMP, PNG and TIFF (default 600x240), 0.01 mm for WMF, SVG, PDF, "
+                                 "EPS and EMF (default 5000x2000)")
                      ->check(CheckSize);
-    auto* physOpt = cmd->add_option("--phys", o.phys, "BMP, PNG: printed size WIDTHxHEIGHT in 0.01 mm (sets the resolution)")
+    auto* physOpt = cmd->add_option("--phys", o.phys, "BMP, PNG, TIFF: printed size WIDTHxHEIGHT in 0.01 mm (sets the resolution)")
                         ->check(CheckSize);
-    cmd->add_option("--dpi", o.dpi, "BMP, PNG: printed resolution in dots per inch (default 300); with --module the pixels "
+    cmd->add_option("--dpi", o.dpi, "BMP, PNG, TIFF: printed resolution in dots per inch (default 300); with --module the pixels "
                                     "per inch")
         ->check(CLI::Range(1, 1000000))
         ->excludes(physOpt);
@@ -175,7 +182,21 @@ void PictureOptions(CLI::App* cmd, Options& o)
         ->check(CLI::Range(0.0, 100.0));
     cmd->add_option("--bearer", o.bearer, "ITF-14 (--types itf14): bearer bars as a frame, top and bottom bars, or none")
         ->check(CLI::IsMember({"frame", "bars", "none"}));
-    cmd->add_option("--ink", o.ink, "colour of the bars and text, RRGGBB (default 000000)")->check(CheckColor);
+    auto* ink = cmd->add_option("--ink", o.ink, "colour of the bars and text, RRGGBB (default 000000)")->check(CheckColor);
+    auto* cmyk = cmd->add_flag("--cmyk", o.cmyk, "black as the press wants it: K alone (0,0,0,100) in PDF, EPS and TIFF")
+                     ->excludes(ink);
+    cmd->add_option("--ink-cmyk", o.inkCmyk, "C,M,Y,K: the ink in percent, stated as CMYK in PDF, EPS and TIFF (as RGB "
+                                             "elsewhere)")
+        ->check([](const std::string& v) {
+            int c[4], end = 0;
+            const bool read = std::sscanf(v.c_str(), "%d,%d,%d,%d%n", &c[0], &c[1], &c[2], &c[3], &end) == 4 &&
+                              end == static_cast<int>(v.size());
+            return read && std::all_of(c, c + 4, [](int p) { return p >= 0 && p <= 100; })
+                       ? ""
+                       : "give four percentages 0 to 100, C,M,Y,K";
+        })
+        ->excludes(ink)
+        ->excludes(cmyk);
     cmd->add_option("--paper", o.paper, "background colour RRGGBB, or none: transparent (PNG, SVG, WMF)")
         ->check([](const std::string& p) { return p == "none" ? "" : CheckColor(p); });
     cmd->add_option("--text-font", o.textFont, "face of the human-readable text (default Courier New)")
