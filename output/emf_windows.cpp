@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "output/press.h"
+#include "platform/bytes.h"
 
 namespace lumtar {
 namespace {
@@ -71,6 +72,27 @@ void Draw(HDC dc, const Scene& scene)
         if (object) DeleteObject(object);
 }
 
+// GDI copies a font's names into the record with whatever followed their
+// ends in its buffers: cleared, so that a drawing gives the same bytes on
+// every call. The face name, full name and style of EMR_EXTCREATEFONTINDIRECTW.
+void ClearNameTails(Bytes& emf)
+{
+    constexpr uint32_t ExtCreateFontIndirectW = 82;
+    constexpr size_t Names[][2] = {{40, 32}, {104, 64}, {232, 32}}; // offset in the record, WCHARs
+    for (size_t at = 0; at + 8 <= emf.size();) {
+        const uint32_t type = GetDword(&emf[at]), size = GetDword(&emf[at + 4]);
+        if (size < 8 || size > emf.size() - at) break;
+        for (const auto& [offset, count] : Names) {
+            if (type != ExtCreateFontIndirectW || offset + 2 * count > size) continue;
+            uint8_t* name = &emf[at + offset];
+            size_t end = 0;
+            while (end < count && (name[2 * end] || name[2 * end + 1])) ++end;
+            for (size_t i = 2 * end; i < 2 * count; ++i) name[i] = 0;
+        }
+        at += size;
+    }
+}
+
 } // namespace
 
 int EmfOfScene(const Scene& scene, int width, int height, Bytes& out)
@@ -94,6 +116,7 @@ int EmfOfScene(const Scene& scene, int width, int height, Bytes& out)
     try {
         out.resize(size);
         if (size && GetEnhMetaFileBits(emf, size, out.data()) == size) result = BarOk;
+        ClearNameTails(out);
     } catch (...) {
         result = BarErrGdi;
     }

@@ -82,6 +82,10 @@ struct FontProgram {
     std::string tag; // six capitals naming the subset; empty for a whole face
 };
 
+// The bytes deflated (zlib's format, as FlateDecode reads it); false where
+// this build has no deflate (Windows) or it failed.
+bool Deflated(const uint8_t* data, size_t size, Bytes& out, bool best = false);
+
 // Null when the face's file cannot be read or subset.
 std::shared_ptr<const FontProgram> FontProgramOf(const Face& face, const std::array<bool, 256>& used);
 

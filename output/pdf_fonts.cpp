@@ -67,14 +67,6 @@ std::string TagOf(const std::array<bool, 256>& used, const std::string& file)
     return tag;
 }
 
-bool Deflate(const char* data, unsigned length, Bytes& out)
-{
-    uLongf size = compressBound(length);
-    out.resize(size);
-    if (compress2(out.data(), &size, reinterpret_cast<const Bytef*>(data), length, Z_BEST_COMPRESSION) != Z_OK) return false;
-    out.resize(size);
-    return true;
-}
 
 std::shared_ptr<FontProgram> Subset(const Face& metrics, const std::array<bool, 256>& used)
 {
@@ -95,7 +87,8 @@ std::shared_ptr<FontProgram> Subset(const Face& metrics, const std::array<bool, 
             const char* data = hb_blob_get_data(bytes, &length);
             program = std::make_shared<FontProgram>();
             program->length = length;
-            if (!data || length == 0 || !Deflate(data, length, program->deflated)) program = nullptr;
+            if (!data || length == 0 || !Deflated(reinterpret_cast<const uint8_t*>(data), length, program->deflated, true))
+                program = nullptr;
             hb_blob_destroy(bytes);
             hb_face_destroy(subset);
         }
@@ -110,6 +103,16 @@ std::shared_ptr<FontProgram> Subset(const Face& metrics, const std::array<bool, 
 }
 
 } // namespace
+
+bool Deflated(const uint8_t* data, size_t size, Bytes& out, bool best)
+{
+    uLongf length = compressBound(static_cast<uLong>(size));
+    out.resize(length);
+    if (compress2(out.data(), &length, data, static_cast<uLong>(size), best ? Z_BEST_COMPRESSION : Z_DEFAULT_COMPRESSION) != Z_OK)
+        return false;
+    out.resize(length);
+    return true;
+}
 
 std::shared_ptr<const FontProgram> FontProgramOf(const Face& face, const std::array<bool, 256>& used)
 {

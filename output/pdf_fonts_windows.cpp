@@ -63,6 +63,8 @@ std::shared_ptr<FontProgram> Read(HDC dc, const Face& face)
 
 } // namespace
 
+bool Deflated(const uint8_t*, size_t, Bytes&, bool) { return false; }
+
 std::shared_ptr<const FontProgram> FontProgramOf(const Face& face, const std::array<bool, 256>&)
 {
     const std::string key = face.file + '|' + std::to_string(face.index);

@@ -4,7 +4,6 @@
 // reference table that finds them.
 #include <cmath>
 #include <cstdio>
-#include <zlib.h>
 
 #include "output/numbers.h"
 #include "output/pdf_document.h"
@@ -155,12 +154,7 @@ void PutPage(Writer& w, const PdfDocument& document, size_t page, size_t firstFo
     Put(w.out, " >>\nendobj\n");
     Open(w, number + 1);
     Bytes deflated;
-    uLongf size = document.options.deflate ? compressBound(static_cast<uLong>(p.content.size())) : 0;
-    if (size) {
-        deflated.resize(size);
-        if (compress2(deflated.data(), &size, p.content.data(), static_cast<uLong>(p.content.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
-            size = 0;
-    }
+    const size_t size = document.options.deflate && Deflated(p.content.data(), p.content.size(), deflated) ? deflated.size() : 0;
     Put(w.out, "<< /Length ");
     Put(w.out, static_cast<long long>(size ? size : p.content.size()));
     Put(w.out, size ? " /Filter /FlateDecode >>\n" : " >>\n");
