@@ -19,6 +19,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/pdf_fonts_windows.cpp
     ${CMAKE_CURRENT_LIST_DIR}/wic.cpp
     ${CMAKE_CURRENT_LIST_DIR}/emf_windows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../platform/wmf.cpp # the records the scene reader decodes
   )
 else()
   list(APPEND LUMTAR_FORMATS_SOURCES
