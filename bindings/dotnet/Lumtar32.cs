@@ -132,6 +132,16 @@ namespace Lumtar32
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
         public static extern int BarPrintToMemory(byte[] buffer, uint size, out uint needed, int format, string text,
                                                   ref PrintStyle style, ref PrintInfo info);
+
+        // Any format by number (BarFmtWmf...), sizes as BarToWmf (vector) or BarToBmp (raster).
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarToFile(string path, int format, string text, IntPtr font, int width, int height,
+                                           int physWidth, int physHeight, int types, int narrow, int wide);
+
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, CharSet = CharSet.Ansi, ExactSpelling = true)]
+        public static extern int BarToMemory(byte[] buffer, uint size, out uint needed, int format, string text, IntPtr font,
+                                             int width, int height, int physWidth, int physHeight, int types, int narrow,
+                                             int wide);
     }
 
     // The text functions with .NET strings.

@@ -124,6 +124,14 @@ function BarPrintToMemory(buffer: Pointer; size: LongWord; needed: PLongWord; fo
   style: PBarPrintStyle; info: PBarPrintInfo): LongInt;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LumtarLibrary name 'BarPrintToMemory';
 
+{ Any format by number, sizes as BarToWmf (vector) or BarToBmp (raster). }
+function BarToFile(path: PAnsiChar; format: LongInt; text: PAnsiChar; font: Pointer; width, height, physWidth,
+  physHeight, types, narrow, wide: LongInt): LongInt;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LumtarLibrary name 'BarToFile';
+function BarToMemory(buffer: Pointer; size: LongWord; needed: PLongWord; format: LongInt; text: PAnsiChar;
+  font: Pointer; width, height, physWidth, physHeight, types, narrow, wide: LongInt): LongInt;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external LumtarLibrary name 'BarToMemory';
+
 { A style record with its size set and every other field 0. }
 function BarPrintStyleZeroed: TBarPrintStyle;
 

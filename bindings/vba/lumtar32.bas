@@ -160,6 +160,9 @@ Public Declare PtrSafe Function BarEanFromIsbn Lib "lumtar32.dll" (ByVal eanOut 
 ' The print call: BarOk, BarErrCode, BarErrFile, BarErrGdi or BarErrStyle; buffer is VarPtr(bytes(0)), or 0 to ask the size.
 Public Declare PtrSafe Function BarPrint Lib "lumtar32.dll" (ByVal path As String, ByVal format As Long, ByVal text As String, ByRef style As BarPrintStyle, ByRef info As BarPrintInfo) As Long
 Public Declare PtrSafe Function BarPrintToMemory Lib "lumtar32.dll" (ByVal buffer As LongPtr, ByVal size As Long, ByRef needed As Long, ByVal format As Long, ByVal text As String, ByRef style As BarPrintStyle, ByRef info As BarPrintInfo) As Long
+' Any format by number (BarFmt...), sizes as BarToWmf (vector) or BarToBmp (raster).
+Public Declare PtrSafe Function BarToFile Lib "lumtar32.dll" (ByVal path As String, ByVal format As Long, ByVal text As String, ByVal font As LongPtr, ByVal width As Long, ByVal height As Long, ByVal physWidth As Long, ByVal physHeight As Long, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
+Public Declare PtrSafe Function BarToMemory Lib "lumtar32.dll" (ByVal buffer As LongPtr, ByVal size As Long, ByRef needed As Long, ByVal format As Long, ByVal text As String, ByVal font As LongPtr, ByVal width As Long, ByVal height As Long, ByVal physWidth As Long, ByVal physHeight As Long, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
 Private Declare PtrSafe Function lstrlenA Lib "kernel32" (ByVal p As LongPtr) As Long
 Private Declare PtrSafe Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (ByVal dest As String, ByVal src As LongPtr, ByVal length As Long)
 #Else
@@ -175,6 +178,8 @@ Public Declare Function BarIsbnFromEan Lib "lumtar32.dll" (ByVal isbnOut As Stri
 Public Declare Function BarEanFromIsbn Lib "lumtar32.dll" (ByVal eanOut As String, ByVal isbn As String) As Long
 Public Declare Function BarPrint Lib "lumtar32.dll" (ByVal path As String, ByVal format As Long, ByVal text As String, ByRef style As BarPrintStyle, ByRef info As BarPrintInfo) As Long
 Public Declare Function BarPrintToMemory Lib "lumtar32.dll" (ByVal buffer As Long, ByVal size As Long, ByRef needed As Long, ByVal format As Long, ByVal text As String, ByRef style As BarPrintStyle, ByRef info As BarPrintInfo) As Long
+Public Declare Function BarToFile Lib "lumtar32.dll" (ByVal path As String, ByVal format As Long, ByVal text As String, ByVal font As Long, ByVal width As Long, ByVal height As Long, ByVal physWidth As Long, ByVal physHeight As Long, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
+Public Declare Function BarToMemory Lib "lumtar32.dll" (ByVal buffer As Long, ByVal size As Long, ByRef needed As Long, ByVal format As Long, ByVal text As String, ByVal font As Long, ByVal width As Long, ByVal height As Long, ByVal physWidth As Long, ByVal physHeight As Long, ByVal types As Long, ByVal narrow As Long, ByVal wide As Long) As Long
 Private Declare Function lstrlenA Lib "kernel32" (ByVal p As Long) As Long
 Private Declare Sub CopyMemory Lib "kernel32" Alias "RtlMoveMemory" (ByVal dest As String, ByVal src As Long, ByVal length As Long)
 #End If
