@@ -74,21 +74,41 @@ void Draw(HDC dc, const Scene& scene)
 
 // GDI copies a font's names into the record with whatever followed their
 // ends in its buffers: cleared, so that a drawing gives the same bytes on
-// every call. The face name, full name and style of EMR_EXTCREATEFONTINDIRECTW.
-void ClearNameTails(Bytes& emf)
+// every call. The face name, full name and style of EMR_EXTCREATEFONTINDIRECTW,
+// and the two bytes that round its EXTLOGFONTW (318 bytes from 12) up to 320.
+void ClearNameTails(uint8_t* record, size_t size)
 {
-    constexpr uint32_t ExtCreateFontIndirectW = 82;
     constexpr size_t Names[][2] = {{40, 32}, {104, 64}, {232, 32}}; // offset in the record, WCHARs
+    for (const auto& [offset, count] : Names) {
+        if (offset + 2 * count > size) continue;
+        uint8_t* name = record + offset;
+        size_t end = 0;
+        while (end < count && (name[2 * end] || name[2 * end + 1])) ++end;
+        for (size_t i = 2 * end; i < 2 * count; ++i) name[i] = 0;
+    }
+    constexpr size_t FontEnd = 12 + 318;
+    if (size == FontEnd + 2) record[FontEnd] = record[FontEnd + 1] = 0;
+}
+
+// The same for the padding of a text of odd length up to its advances in
+// EMR_EXTTEXTOUTW (nChars at 44, offString at 48, offDx at 72).
+void ClearTextPadding(uint8_t* record, size_t size)
+{
+    if (size < 76) return;
+    const size_t chars = GetDword(record + 44), string = GetDword(record + 48), dx = GetDword(record + 72);
+    if (chars > size || string > size) return;
+    const size_t end = string + 2 * chars, stop = dx > end && dx <= size ? dx : (end + 3) / 4 * 4;
+    for (size_t i = end; i < stop && i < size; ++i) record[i] = 0;
+}
+
+void ClearLeftovers(Bytes& emf)
+{
+    constexpr uint32_t ExtTextOutW = 84, ExtCreateFontIndirectW = 82;
     for (size_t at = 0; at + 8 <= emf.size();) {
         const uint32_t type = GetDword(&emf[at]), size = GetDword(&emf[at + 4]);
         if (size < 8 || size > emf.size() - at) break;
-        for (const auto& [offset, count] : Names) {
-            if (type != ExtCreateFontIndirectW || offset + 2 * count > size) continue;
-            uint8_t* name = &emf[at + offset];
-            size_t end = 0;
-            while (end < count && (name[2 * end] || name[2 * end + 1])) ++end;
-            for (size_t i = 2 * end; i < 2 * count; ++i) name[i] = 0;
-        }
+        if (type == ExtCreateFontIndirectW) ClearNameTails(&emf[at], size);
+        if (type == ExtTextOutW) ClearTextPadding(&emf[at], size);
         at += size;
     }
 }
@@ -116,7 +136,7 @@ int EmfOfScene(const Scene& scene, int width, int height, Bytes& out)
     try {
         out.resize(size);
         if (size && GetEnhMetaFileBits(emf, size, out.data()) == size) result = BarOk;
-        ClearNameTails(out);
+        ClearLeftovers(out);
     } catch (...) {
         result = BarErrGdi;
     }
