@@ -157,17 +157,12 @@ void PutText(Bytes& out, const Mark& text, const Face& face, size_t fontIndex, u
     Put(out, " Show grestore\n");
 }
 
-} // namespace
-
-int EpsOfScene(const Scene& scene, int width, int height, Bytes& out) { return EpsOfScene(scene, width, height, Ink{}, out); }
-
-int EpsOfScene(const Scene& scene, int width, int height, const Ink& ink, Bytes& out)
+// The faces of the lines, each defined once in the prolog ("/name /fallback"):
+// faces[i] and fontOf[i] say which one mark i is drawn in.
+std::vector<std::string> FontsOf(const Scene& scene, std::vector<std::shared_ptr<const Face>>& faces,
+                                 std::vector<size_t>& fontOf)
 {
-    if (width <= 0 || height <= 0 || scene.extX <= 0 || scene.extY <= 0) return BarErrGdi;
-    // The faces of the lines, each defined once in the prolog.
-    std::vector<std::shared_ptr<const Face>> faces(scene.marks.size());
-    std::vector<size_t> fontOf(scene.marks.size());
-    std::vector<std::string> fonts; // "/name /fallback"
+    std::vector<std::string> fonts;
     for (size_t i = 0; i < scene.marks.size(); ++i) {
         const Mark& mark = scene.marks[i];
         if (!mark.text || !(faces[i] = FaceOf(mark.font))) continue;
@@ -178,6 +173,19 @@ int EpsOfScene(const Scene& scene, int width, int height, const Ink& ink, Bytes&
         if (index == fonts.size()) fonts.push_back(font);
         fontOf[i] = index;
     }
+    return fonts;
+}
+
+} // namespace
+
+int EpsOfScene(const Scene& scene, int width, int height, Bytes& out) { return EpsOfScene(scene, width, height, Ink{}, out); }
+
+int EpsOfScene(const Scene& scene, int width, int height, const Ink& ink, Bytes& out)
+{
+    if (width <= 0 || height <= 0 || scene.extX <= 0 || scene.extY <= 0) return BarErrGdi;
+    std::vector<std::shared_ptr<const Face>> faces(scene.marks.size());
+    std::vector<size_t> fontOf(scene.marks.size());
+    const std::vector<std::string> fonts = FontsOf(scene, faces, fontOf);
 
     const double pageWidth = width * PointsPerHundredth, pageHeight = height * PointsPerHundredth;
     out.clear();

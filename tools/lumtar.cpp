@@ -142,6 +142,28 @@ int Batch(const Options& o, const CLI::App* cmd)
     return RunBatch(o.input == "-" ? std::cin : file, o.output, o.start, job, o.jobs);
 }
 
+// The ink (RGB or CMYK) and the paper.
+void ColorOptions(CLI::App* cmd, Options& o)
+{
+    auto* ink = cmd->add_option("--ink", o.ink, "colour of the bars and text, RRGGBB (default 000000)")->check(CheckColor);
+    auto* cmyk = cmd->add_flag("--cmyk", o.cmyk, "black as the press wants it: K alone (0,0,0,100) in PDF, EPS and TIFF")
+                     ->excludes(ink);
+    cmd->add_option("--ink-cmyk", o.inkCmyk, "C,M,Y,K: the ink in percent, stated as CMYK in PDF, EPS and TIFF (as RGB "
+                                             "elsewhere)")
+        ->check([](const std::string& v) {
+            int c[4], end = 0;
+            const bool read = std::sscanf(v.c_str(), "%d,%d,%d,%d%n", &c[0], &c[1], &c[2], &c[3], &end) == 4 &&
+                              end == static_cast<int>(v.size());
+            return read && std::all_of(c, c + 4, [](int p) { return p >= 0 && p <= 100; })
+                       ? ""
+                       : "give four percentages 0 to 100, C,M,Y,K";
+        })
+        ->excludes(ink)
+        ->excludes(cmyk);
+    cmd->add_option("--paper", o.paper, "background colour RRGGBB, or none: transparent (PNG, SVG, WMF)")
+        ->check([](const std::string& p) { return p == "none" ? "" : CheckColor(p); });
+}
+
 // render and batch share their picture options.
 void PictureOptions(CLI::App* cmd, Options& o)
 {
@@ -182,23 +204,7 @@ void PictureOptions(CLI::App* cmd, Options& o)
         ->check(CLI::Range(0.0, 100.0));
     cmd->add_option("--bearer", o.bearer, "ITF-14 (--types itf14): bearer bars as a frame, top and bottom bars, or none")
         ->check(CLI::IsMember({"frame", "bars", "none"}));
-    auto* ink = cmd->add_option("--ink", o.ink, "colour of the bars and text, RRGGBB (default 000000)")->check(CheckColor);
-    auto* cmyk = cmd->add_flag("--cmyk", o.cmyk, "black as the press wants it: K alone (0,0,0,100) in PDF, EPS and TIFF")
-                     ->excludes(ink);
-    cmd->add_option("--ink-cmyk", o.inkCmyk, "C,M,Y,K: the ink in percent, stated as CMYK in PDF, EPS and TIFF (as RGB "
-                                             "elsewhere)")
-        ->check([](const std::string& v) {
-            int c[4], end = 0;
-            const bool read = std::sscanf(v.c_str(), "%d,%d,%d,%d%n", &c[0], &c[1], &c[2], &c[3], &end) == 4 &&
-                              end == static_cast<int>(v.size());
-            return read && std::all_of(c, c + 4, [](int p) { return p >= 0 && p <= 100; })
-                       ? ""
-                       : "give four percentages 0 to 100, C,M,Y,K";
-        })
-        ->excludes(ink)
-        ->excludes(cmyk);
-    cmd->add_option("--paper", o.paper, "background colour RRGGBB, or none: transparent (PNG, SVG, WMF)")
-        ->check([](const std::string& p) { return p == "none" ? "" : CheckColor(p); });
+    ColorOptions(cmd, o);
     cmd->add_option("--text-font", o.textFont, "face of the human-readable text (default Courier New)")
         ->check([](const std::string& f) { return f.size() < 32 ? "" : "a face name has at most 31 characters"; });
     cmd->add_option("--text-size", o.textSize, "height of the human-readable text in mm")->check(CLI::Range(0.1, 1000.0));
