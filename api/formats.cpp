@@ -4,7 +4,7 @@
 // and nothing thrown inside leaves them.
 #include "lumtar32_formats.h"
 #include "api/guard.h"
-#include "output/formats.h"
+#include "output/encoders.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <numbers>
 #include <cstdio>
 
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "output/numbers.h"
 #include "output/press.h"
 

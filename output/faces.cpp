@@ -9,7 +9,7 @@
 #include <mutex>
 #include <tuple>
 
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "platform/typeface.h"
 
 namespace lumtar {

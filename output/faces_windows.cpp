@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "output/formats.h"
+#include "output/encoders.h"
 
 namespace lumtar {
 namespace {

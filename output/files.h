@@ -13,7 +13,7 @@
 namespace lumtar {
 
 // size - amount without signed overflow for the extremes nobody should pass.
-inline int Less(int value, int amount)
+inline int WrappingSub(int value, int amount)
 {
     return static_cast<int>(static_cast<uint32_t>(value) - static_cast<uint32_t>(amount));
 }
@@ -48,7 +48,7 @@ template <class Draw> int WmfFile(const char* path, int width, int height, Draw 
     SetWindowOrgEx(dc, 0, 0, nullptr);
 
     RECT rect;
-    SetRect(&rect, 50, 50, Less(width, 100), Less(height, 100));
+    SetRect(&rect, 50, 50, WrappingSub(width, 100), WrappingSub(height, 100));
     const int drawn = draw(dc, &rect);
 
     // The bits go into memory whatever was drawn: a failure there outranks a

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "output/formats.h"
+#include "output/encoders.h"
 
 namespace lumtar {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "output/ink.h"
 
 namespace lumtar {

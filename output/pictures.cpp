@@ -6,7 +6,7 @@
 
 #include "lumtar32_formats.h"
 #include "output/files.h"
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "output/pdf_document.h"
 #include "output/press.h"
 
@@ -22,7 +22,7 @@ int RecordedBits(int width, int height, int unit, DrawFunction draw, const void*
     SetWindowExtEx(dc, width / unit, height / unit, nullptr);
     SetWindowOrgEx(dc, 0, 0, nullptr);
     RECT rect;
-    SetRect(&rect, 50 / unit, 50 / unit, Less(width, 100) / unit, Less(height, 100) / unit);
+    SetRect(&rect, 50 / unit, 50 / unit, WrappingSub(width, 100) / unit, WrappingSub(height, 100) / unit);
     const int drawn = draw(dc, &rect, context);
 
     HMETAFILE metafile = CloseMetaFile(dc);
@@ -43,7 +43,7 @@ int RecordedBits(int width, int height, int unit, DrawFunction draw, const void*
     return result;
 }
 
-int RasterRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* context, Bytes& rows)
+int DrawnRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* context, Bytes& rows)
 {
     // As BarToBmp: GDI's 1 x 1 stock bitmap for an empty size, and one
     // logical unit per pixel.
@@ -158,7 +158,7 @@ int PictureOf(int format, int width, int height, int physWidth, int physHeight, 
 {
     Bytes drawing;
     if (format == BarFmtBmp || format == BarFmtPng || format == BarFmtTif) {
-        const int result = RasterRows(width, height, draw, context, drawing);
+        const int result = DrawnRows(width, height, draw, context, drawing);
         return result == BarOk ? PictureOfRows(format, drawing, width, height, physWidth, physHeight, out) : result;
     }
     if (format < BarFmtWmf || format > BarFmtEmf) return BarErrFile;

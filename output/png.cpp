@@ -7,7 +7,7 @@
 #include <csetjmp>
 #include <new>
 
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "output/headers.h"
 
 namespace lumtar {

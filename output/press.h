@@ -1,9 +1,9 @@
-// The press formats beside the others of formats.h: TIFF from the pixels of
+// The press formats beside the others of encoders.h: TIFF from the pixels of
 // the bitmap pipeline, EMF from the recorded drawing; and how PDF, EPS and
 // TIFF state the ink.
 #pragma once
 
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "output/ink.h"
 
 namespace lumtar {

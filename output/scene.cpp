@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "platform/wmf.h"
 
 namespace lumtar {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "output/numbers.h"
 
 namespace lumtar {

@@ -2,7 +2,7 @@
 // positive height is GDI's cell (ascent + descent), a negative one the em, 0
 // and the device's own font the default cell; left, centre or right of the
 // advance width; top, baseline or bottom of the cell.
-#include "output/formats.h"
+#include "output/encoders.h"
 
 namespace lumtar {
 namespace {

@@ -8,7 +8,7 @@
 #include "output/files.h"
 #include "render/limits.h"
 #include "lumtar32_formats.h"
-#include "output/formats.h"
+#include "output/encoders.h"
 #include "output/press.h"
 
 namespace lumtar::print {

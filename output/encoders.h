@@ -108,7 +108,7 @@ int EpsOfScene(const Scene& scene, int width, int height, Bytes& out);
 using DrawFunction = int (*)(HDC, const RECT*, const void* context);
 int RecordedBits(int width, int height, int unit, DrawFunction draw, const void* context, Bytes& bits);
 // The bottom-up rows of a frame drawn as BarToBmp draws it.
-int RasterRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* context, Bytes& rows);
+int DrawnRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* context, Bytes& rows);
 
 // Whether a vector picture of that size can be recorded: as BarToWmf takes
 // it, and for SVG, PDF and EPS not empty.
