@@ -87,13 +87,19 @@ std::size_t ParamWords(const Call& c)
     return words >= 0 ? static_cast<std::size_t>(words) : 4 + (c.count + 1) / 2;
 }
 
-void PutFont(uint8_t* p, const FontRecord& f)
+// LOGFONT16's numbers and style bytes, its first 18 bytes.
+void PutFontNumbers(uint8_t* p, const FontRecord& f)
 {
     const int shorts[5] = {f.height, f.width, f.escapement, f.orientation, f.weight};
     for (int i = 0; i < 5; ++i) PutWord(p + 2 * i, static_cast<uint32_t>(shorts[i]));
     const uint8_t style[8] = {f.italic, f.underline, f.strikeOut, f.charSet,
                               f.outPrecision, f.clipPrecision, f.quality, f.pitchAndFamily};
     std::memcpy(p + 10, style, 8);
+}
+
+void PutFont(uint8_t* p, const FontRecord& f)
+{
+    PutFontNumbers(p, f);
     std::memset(p + 18, 0, 32);
     std::memcpy(p + 18, f.face, strnlen(f.face, 32));
 }
@@ -121,13 +127,19 @@ void GetFont(const uint8_t* p, std::size_t n, FontRecord& f)
     std::memcpy(f.face, p + 18, std::min<std::size_t>(2 * n - 18, 32));
 }
 
+// Where a text record holds its reference point: the word of y, x follows.
+std::size_t TextPointAt(uint16_t code, const uint8_t* p)
+{
+    return code == PlainTextOut ? 1 + (GetWord(p) + std::size_t{1}) / 2 : 0;
+}
+
 // TextOut as META_TEXTOUT (count, characters, y, x) or META_EXTTEXTOUT (y, x,
 // count, options, a rectangle with ETO_OPAQUE or ETO_CLIPPED, characters).
 bool GetText(uint16_t code, const uint8_t* p, std::size_t n, Call& c)
 {
     if (code == PlainTextOut) {
         if (n < 1) return false;
-        const std::size_t count = GetWord(p), after = 1 + (count + 1) / 2;
+        const std::size_t count = GetWord(p), after = TextPointAt(code, p);
         if (n < after + 2) return false;
         c.args[0] = Short(p, after + 1), c.args[1] = Short(p, after);
         c.chars = reinterpret_cast<const char*>(p + 2), c.count = count;
@@ -202,6 +214,7 @@ bool IsHeader(const uint8_t* bits, std::size_t size)
 std::size_t HeaderWords(const uint8_t* bits) { return GetWord(bits + 2); }
 uint16_t ObjectCount(const uint8_t* bits) { return GetWord(bits + ObjectsAt); }
 void SetSizeWords(uint8_t* bits, uint32_t sizeWords) { PutDword(bits + SizeAt, sizeWords); }
+void SetMaxRecordWords(uint8_t* bits, uint32_t maxRecordWords) { PutDword(bits + MaxRecordAt, maxRecordWords); }
 
 bool RecordBytes(const Call& call, std::size_t& bytes)
 {
@@ -226,13 +239,44 @@ void PutRecord(uint8_t* at, const Call& call)
 
 bool GetRecord(const uint8_t* bits, std::size_t size, std::size_t at, Call& call, std::size_t& words)
 {
-    if (at + 6 > size) return false;
-    words = GetDword(bits + at);
-    const uint16_t code = GetWord(bits + at + 4);
-    if (code == 0 || words < 3 || words > (size - at) / 2) return false;
-    call = Call{};
+    words = RecordWords(bits, size, at);
+    if (words == 0 || GetWord(bits + at + 4) == 0) return false;
+    call = CallOf(bits + at, words);
+    return true;
+}
+
+std::size_t RecordWords(const uint8_t* bits, std::size_t size, std::size_t at)
+{
+    if (at + 6 > size) return 0;
+    const std::size_t words = GetDword(bits + at);
+    return words < 3 || words > (size - at) / 2 ? 0 : words;
+}
+
+Call CallOf(const uint8_t* record, std::size_t words)
+{
+    const uint16_t code = GetWord(record + 4);
+    Call call;
     call.op = OpOf(code);
-    if (!GetParams(code, bits + at + 6, words - 3, call)) call.op = Op::Other;
+    if (!GetParams(code, record + 6, words - 3, call)) call.op = Op::Other;
+    return call;
+}
+
+bool SetCall(uint8_t* record, std::size_t words, const Call& call)
+{
+    if (call.op == Op::Other || CallOf(record, words).op != call.op) return false; // long enough for what it is read as
+    const uint16_t code = GetWord(record + 4);
+    uint8_t* p = record + 6;
+    if (call.op == Op::CreateFont) {
+        PutFontNumbers(p, call.font);
+    } else if (call.op == Op::TextOut) {
+        const std::size_t at = TextPointAt(code, p);
+        PutWord(p + 2 * at, static_cast<uint32_t>(call.args[1]));
+        PutWord(p + 2 * at + 2, static_cast<uint32_t>(call.args[0]));
+    } else if (ParamWords(call) <= words - 3) {
+        PutFixed(p, call);
+    } else {
+        return false;
+    }
     return true;
 }
 

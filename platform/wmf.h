@@ -50,6 +50,7 @@ bool IsHeader(const uint8_t* bits, std::size_t size); // type, header size and v
 std::size_t HeaderWords(const uint8_t* bits);          // where the records start, in words
 uint16_t ObjectCount(const uint8_t* bits);
 void SetSizeWords(uint8_t* bits, uint32_t sizeWords);
+void SetMaxRecordWords(uint8_t* bits, uint32_t maxRecordWords);
 
 // Encoding: the record's size in bytes, and the record itself at `at`.
 // False for a call no record holds, or text of more than 0x7FFF characters.
@@ -61,5 +62,19 @@ void PutRecord(uint8_t* at, const Call& call);
 // record's size; a record too short for its call, or of a function this
 // library does not read, comes back as Op::Other.
 bool GetRecord(const uint8_t* bits, std::size_t size, std::size_t at, Call& call, std::size_t& words);
+
+// The same in two steps, for a reader that keeps every record, the EOF
+// record and those it does not read included: the size in words of the
+// record at `at`, 0 when it does not fit (fewer than 3 words, or past the
+// end of the `size` bytes); then the call in that record of `words` words.
+std::size_t RecordWords(const uint8_t* bits, std::size_t size, std::size_t at);
+Call CallOf(const uint8_t* record, std::size_t words);
+
+// Editing in place: the call, as CallOf read it and then changed, written
+// back into its record of `words` words. The bytes no field of the call
+// stands for stay as they are: a text's characters, options and clipping
+// rectangle, a font's face. False, and nothing written, for Op::Other or a
+// record too short for the call.
+bool SetCall(uint8_t* record, std::size_t words, const Call& call);
 
 } // namespace lumtar::wmf

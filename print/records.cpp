@@ -1,46 +1,29 @@
 #include "print/records.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "platform/wmf.h"
 
 namespace lumtar::print {
 namespace {
 
-// Record functions of the Windows Metafile Format.
-constexpr uint16_t RecRectangle = 0x041B, RecPatBlt = 0x061D, RecTextOut = 0x0521, RecExtTextOut = 0x0A32,
-                   RecCreateFont = 0x02FB, RecCreateBrush = 0x02FC, RecCreatePen = 0x02FA;
-constexpr size_t HeaderBytes = 18;
+using wmf::Call;
+using wmf::Op;
 
-int16_t Word(const uint8_t* p, int i) { return static_cast<int16_t>(p[2 * i] | p[2 * i + 1] << 8); }
-void SetWord(uint8_t* p, int i, int value)
+uint32_t Recolored(uint32_t color, const Edit& e)
 {
-    p[2 * i] = static_cast<uint8_t>(value);
-    p[2 * i + 1] = static_cast<uint8_t>(value >> 8);
-}
-uint32_t Dword(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t{p[3]} << 24; }
-void SetDword(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    const uint32_t rgb = color & 0xFFFFFF;
+    return rgb == 0 ? e.ink : rgb == 0xFFFFFF ? e.paper : color;
 }
 
-void Recolor(uint8_t* color, const Edit& e)
-{
-    const uint32_t c = Dword(color) & 0xFFFFFF;
-    if (c == 0) SetDword(color, e.ink);
-    else if (c == 0xFFFFFF) SetDword(color, e.paper);
-}
-
-// A rectangle's parameters: bottom, right, top, left.
+// A rectangle's sides, as Rectangle takes them.
 struct Box {
     int left, top, right, bottom;
 };
-Box BoxOf(const uint8_t* p) { return {Word(p, 3), Word(p, 2), Word(p, 1), Word(p, 0)}; }
-void SetBox(uint8_t* p, const Box& b)
+Box BoxOf(const Call& c) { return {c.args[0], c.args[1], c.args[2], c.args[3]}; }
+void SetBox(Call& c, const Box& b)
 {
-    SetWord(p, 3, b.left);
-    SetWord(p, 2, b.top);
-    SetWord(p, 1, b.right);
-    SetWord(p, 0, b.bottom);
+    c.args[0] = b.left, c.args[1] = b.top, c.args[2] = b.right, c.args[3] = b.bottom;
 }
 
 // Whether b continues a (the next module of the same bar).
@@ -50,35 +33,59 @@ bool Continues(const Box& a, const Box& b, bool across)
     return a.left == b.left && a.right == b.right && (a.top == b.bottom || a.bottom == b.top);
 }
 
-void Narrow(Box& b, const Edit& e)
+// The rectangle record at `last` grown by b when b continues it.
+bool Merged(uint8_t* last, std::size_t words, const Box& b, bool across)
 {
+    Call bar = wmf::CallOf(last, words);
+    const Box a = BoxOf(bar);
+    if (!Continues(a, b, across)) return false;
+    SetBox(bar, {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)});
+    return wmf::SetCall(last, words, bar);
+}
+
+void Narrow(Call& bar, const Edit& e)
+{
+    Box b = BoxOf(bar);
     int& low = e.across ? b.top : b.left;
     int& high = e.across ? b.bottom : b.right;
     low += e.bwr / 2;
     high -= e.bwr - e.bwr / 2;
+    SetBox(bar, b);
 }
 
-void Flip(uint8_t* p, uint16_t function, int words, const Edit& e)
+// Turned by 180 degrees within the window: points and boxes mirrored, a
+// font's angles turned. False for a call with nothing to turn.
+bool Turn(Call& c, const Edit& e)
 {
     const int w = e.width, h = e.height;
-    if (function == RecRectangle && words >= 4) {
-        const Box b = BoxOf(p);
-        SetBox(p, {w - b.right, h - b.bottom, w - b.left, h - b.top});
-    } else if (function == RecPatBlt && words >= 6) { // rop, height, width, y, x
-        SetWord(p, 5, w - Word(p, 5) - Word(p, 3));
-        SetWord(p, 4, h - Word(p, 4) - Word(p, 2));
-    } else if (function == RecTextOut && words >= 1) { // count, characters, y, x
-        const int at = 1 + (Word(p, 0) + 1) / 2;
-        if (at + 1 < words) {
-            SetWord(p, at, h - Word(p, at));
-            SetWord(p, at + 1, w - Word(p, at + 1));
-        }
-    } else if (function == RecExtTextOut && words >= 2) { // y, x, ...
-        SetWord(p, 0, h - Word(p, 0));
-        SetWord(p, 1, w - Word(p, 1));
-    } else if (function == RecCreateFont && words >= 4) { // escapement, orientation
-        SetWord(p, 2, (Word(p, 2) + 1800) % 3600);
-        SetWord(p, 3, (Word(p, 3) + 1800) % 3600);
+    int* a = c.args;
+    switch (c.op) {
+    case Op::Rectangle: {
+        const Box b = BoxOf(c);
+        SetBox(c, {w - b.right, h - b.bottom, w - b.left, h - b.top});
+        return true;
+    }
+    case Op::PatBlt: a[0] = w - a[0] - a[2], a[1] = h - a[1] - a[3]; return true;
+    case Op::TextOut: a[0] = w - a[0], a[1] = h - a[1]; return true;
+    case Op::CreateFont:
+        c.font.escapement = (c.font.escapement + 1800) % 3600;
+        c.font.orientation = (c.font.orientation + 1800) % 3600;
+        return true;
+    default: return false;
+    }
+}
+
+// Narrow each bar, then turn.
+void Place(Bytes& out, const Edit& e)
+{
+    for (std::size_t at = wmf::HeaderBytes, words; (words = wmf::RecordWords(out.data(), out.size(), at)) != 0;
+         at += 2 * words) {
+        uint8_t* record = out.data() + at;
+        Call call = wmf::CallOf(record, words);
+        bool changed = false;
+        if (call.op == Op::Rectangle && e.bwr) Narrow(call, e), changed = true;
+        if (e.flip && Turn(call, e)) changed = true;
+        if (changed) wmf::SetCall(record, words, call);
     }
 }
 
@@ -86,55 +93,37 @@ void Flip(uint8_t* p, uint16_t function, int words, const Edit& e)
 
 bool EditRecords(const Bytes& bits, const Edit& e, Bytes& out)
 {
-    if (bits.size() < HeaderBytes) return false;
-    out.assign(bits.begin(), bits.begin() + HeaderBytes);
-    uint32_t largest = 0;
-    size_t pendingBar = 0; // where the last rectangle record begins in out, 0: none before this record
-    for (size_t at = HeaderBytes; at + 6 <= bits.size();) {
-        const uint32_t words = Dword(&bits[at]);
-        if (words < 3 || at + 2 * size_t{words} > bits.size()) return false;
-        const uint16_t function = static_cast<uint16_t>(bits[at + 4] | bits[at + 5] << 8);
-        Bytes record(bits.begin() + at, bits.begin() + at + 2 * words);
+    if (bits.size() < wmf::HeaderBytes) return false;
+    out.assign(bits.begin(), bits.begin() + wmf::HeaderBytes);
+    std::size_t largest = 0;
+    std::size_t pendingBar = 0; // where the last rectangle record begins in out, 0: none before this record
+    for (std::size_t at = wmf::HeaderBytes; at + 6 <= bits.size();) {
+        const std::size_t words = wmf::RecordWords(bits.data(), bits.size(), at);
+        if (words == 0) return false;
+        const uint8_t* record = bits.data() + at;
         at += 2 * words;
-        uint8_t* p = record.data() + 6;
-        const int params = static_cast<int>(words) - 3;
-        if (function == RecRectangle && params >= 4 && e.bwr) {
+        Call call = wmf::CallOf(record, words);
+        if (call.op == Op::Rectangle && e.bwr) {
             // One bar drawn as touching rectangles (a module each) is narrowed once.
-            if (pendingBar) {
-                uint8_t* last = out.data() + pendingBar + 6;
-                Box a = BoxOf(last);
-                const Box b = BoxOf(p);
-                if (Continues(a, b, e.across)) {
-                    a = {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                         std::max(a.bottom, b.bottom)};
-                    SetBox(last, a);
-                    continue;
-                }
-            }
+            if (pendingBar &&
+                Merged(out.data() + pendingBar, wmf::RecordWords(out.data(), out.size(), pendingBar), BoxOf(call), e.across))
+                continue;
             pendingBar = out.size();
-        } else if (function != RecRectangle) {
+        } else if (call.op != Op::Rectangle) {
             pendingBar = 0;
         }
-        if (e.recolor && (function == RecCreateBrush && params >= 3)) Recolor(p + 2, e);
-        if (e.recolor && (function == RecCreatePen && params >= 5)) Recolor(p + 6, e);
-        largest = std::max(largest, words);
-        out.insert(out.end(), record.begin(), record.end());
-    }
-    // Narrow each bar, then turn; the header's size and largest record follow the records kept.
-    for (size_t at = HeaderBytes; at + 6 <= out.size();) {
-        const uint32_t words = Dword(&out[at]);
-        const uint16_t function = static_cast<uint16_t>(out[at + 4] | out[at + 5] << 8);
-        uint8_t* p = out.data() + at + 6;
-        if (function == RecRectangle && words >= 7 && e.bwr) {
-            Box b = BoxOf(p);
-            Narrow(b, e);
-            SetBox(p, b);
+        const std::size_t start = out.size();
+        out.insert(out.end(), record, record + 2 * words);
+        if (e.recolor && (call.op == Op::CreateBrush || call.op == Op::CreatePen)) {
+            call.color = Recolored(call.color, e);
+            wmf::SetCall(out.data() + start, words, call);
         }
-        if (e.flip) Flip(p, function, static_cast<int>(words) - 3, e);
-        at += 2 * size_t{words};
+        largest = std::max(largest, words);
     }
-    SetDword(&out[6], static_cast<uint32_t>(out.size() / 2));
-    SetDword(&out[12], largest);
+    Place(out, e);
+    // The header's size and largest record follow the records kept.
+    wmf::SetSizeWords(out.data(), static_cast<uint32_t>(out.size() / 2));
+    wmf::SetMaxRecordWords(out.data(), static_cast<uint32_t>(largest));
     return true;
 }
 
