@@ -57,25 +57,6 @@ const char* Fallback(const SceneFont& font)
     return font.italic ? (bold ? "Courier-BoldOblique" : "Courier-Oblique") : (bold ? "Courier-Bold" : "Courier");
 }
 
-void PutString(Bytes& out, const std::string& chars)
-{
-    out.push_back('(');
-    for (const char c : chars) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '(' || c == ')' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(byte);
-        } else if (byte < 0x20 || byte > 0x7E) {
-            const char octal[5] = {'\\', static_cast<char>('0' + (byte >> 6)), static_cast<char>('0' + (byte >> 3 & 7)),
-                                   static_cast<char>('0' + (byte & 7)), 0};
-            Put(out, octal);
-        } else {
-            out.push_back(byte);
-        }
-    }
-    out.push_back(')');
-}
-
 void PutGray(Bytes& out, uint32_t color, const Ink& ink)
 {
     if (ink.cmyk) { // the press's own four inks
@@ -149,7 +130,7 @@ void PutText(Bytes& out, const Mark& text, const Face& face, size_t fontIndex, u
     Put(out, " 0 0 ");
     PutFixed(out, -line.em);
     Put(out, " 0 0] makefont setfont ");
-    PutString(out, text.chars);
+    PutLiteral(out, text.chars);
     out.push_back(' ');
     PutFixed(out, line.left);
     out.push_back(' ');

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "output/encoders.h"
 
@@ -58,6 +59,28 @@ inline void PutFixed(Bytes& out, double value)
 {
     char digits[32];
     Append(out, digits, ToFixed(digits, value));
+}
+
+// A literal string of PostScript and PDF: parentheses and backslashes
+// escaped, the bytes outside printable ASCII as octal escapes of their code
+// page 1252 codes.
+inline void PutLiteral(Bytes& out, const std::string& chars)
+{
+    out.push_back('(');
+    for (const char c : chars) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '(' || c == ')' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(byte);
+        } else if (byte < 0x20 || byte > 0x7E) {
+            const char octal[5] = {'\\', static_cast<char>('0' + (byte >> 6)), static_cast<char>('0' + (byte >> 3 & 7)),
+                                   static_cast<char>('0' + (byte & 7)), 0};
+            Put(out, octal);
+        } else {
+            out.push_back(byte);
+        }
+    }
+    out.push_back(')');
 }
 
 } // namespace lumtar

@@ -58,26 +58,6 @@ void PutRect(Bytes& out, double x, double y, double width, double height)
     Put(out, "re\n");
 }
 
-// A literal string: the byte codes of code page 1252, which WinAnsiEncoding names.
-void PutString(Bytes& out, const std::string& chars)
-{
-    out.push_back('(');
-    for (const char c : chars) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '(' || c == ')' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(byte);
-        } else if (byte < 0x20 || byte > 0x7E) {
-            const char octal[5] = {'\\', static_cast<char>('0' + (byte >> 6)), static_cast<char>('0' + (byte >> 3 & 7)),
-                                   static_cast<char>('0' + (byte & 7)), 0};
-            Put(out, octal);
-        } else {
-            out.push_back(byte);
-        }
-    }
-    out.push_back(')');
-}
-
 // The document's resource for a face, added when it is new; its characters noted.
 size_t FontIndex(PdfDocument& document, const std::shared_ptr<const Face>& face, const Mark& text)
 {
@@ -126,7 +106,7 @@ void PutText(PdfDocument& document, Bytes& out, const Mark& text, const std::sha
     PutReals(out, {a, b, cc, d}, 4);
     PutReals(out, {text.left + c * u + s * v, text.top - s * u + c * v}, 2);
     Put(out, "Tm ");
-    PutString(out, text.chars);
+    PutLiteral(out, text.chars);
     Put(out, " Tj ET\n");
 }
 

@@ -7,19 +7,6 @@ namespace {
 
 constexpr int AddOnHosts = BarTypIsbn | BarTypEan13 | BarTypUpc12;
 
-bool IsDigits(const std::string& s)
-{
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// GS1 modulo-10 check digit: weight 3 on the rightmost digit, then 1, 3, ...
-char Gs1Check(const std::string& digits)
-{
-    int sum = 0, weight = 3;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it, weight = 4 - weight) sum += (*it - '0') * weight;
-    return static_cast<char>('0' + (10 - sum % 10) % 10);
-}
-
 // ITF-14: 13 digits and their check digit, or 14 with the right one.
 bool Itf14(const std::string& text, Resolved& r)
 {
@@ -45,6 +32,19 @@ Resolved Symbol(const std::string& text, int types)
 }
 
 } // namespace
+
+bool IsDigits(const std::string& s)
+{
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Weight 3 on the rightmost digit, then 1, 3, ...
+char Gs1Check(const std::string& digits)
+{
+    int sum = 0, weight = 3;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it, weight = 4 - weight) sum += (*it - '0') * weight;
+    return static_cast<char>('0' + (10 - sum % 10) % 10);
+}
 
 Resolved Resolve(const std::string& text, int types)
 {

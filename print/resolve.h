@@ -16,4 +16,9 @@ struct Resolved {
 
 Resolved Resolve(const std::string& text, int types);
 
+// Digits only, at least one.
+bool IsDigits(const std::string& s);
+// The GS1 modulo-10 check digit of the digits.
+char Gs1Check(const std::string& digits);
+
 } // namespace lumtar::print

@@ -11,23 +11,8 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace tool {
 namespace {
-
-bool StderrIsTerminal()
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stderr));
-#else
-    return isatty(STDERR_FILENO);
-#endif
-}
 
 std::string Numbered(const std::string& pattern, long number)
 {
@@ -45,12 +30,7 @@ public:
         const auto now = std::chrono::steady_clock::now();
         if (done != total_ && now - last_ < std::chrono::milliseconds(100)) return;
         last_ = now;
-        constexpr int Width = 40;
-        const int filled = static_cast<int>(done * Width / total_);
-        std::fprintf(stderr, "\r[%.*s%*s] %zu/%zu", filled, "########################################", Width - filled, "",
-                     done, total_);
-        if (done == total_) std::fputc('\n', stderr);
-        std::fflush(stderr);
+        DrawProgress(done, total_);
         BarOnStderr = done != total_;
     }
 

@@ -1,10 +1,17 @@
 #include "options.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "lumtar32_print.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace tool {
 namespace {
@@ -176,6 +183,25 @@ std::string FromCp1252(const char* text)
         }
     }
     return out;
+}
+
+bool StderrIsTerminal()
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stderr));
+#else
+    return isatty(STDERR_FILENO);
+#endif
+}
+
+void DrawProgress(std::size_t done, std::size_t total)
+{
+    constexpr int Width = 40;
+    const int filled = static_cast<int>(done * Width / total);
+    std::fprintf(stderr, "\r[%.*s%*s] %zu/%zu", filled, "########################################", Width - filled, "",
+                 done, total);
+    if (done == total) std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
 } // namespace tool

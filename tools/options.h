@@ -2,6 +2,7 @@
 // words the tool prints about them.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -50,5 +51,10 @@ std::string Quoted(const std::string& text);
 
 // The library's names and messages are code page 1252; terminals speak UTF-8.
 std::string FromCp1252(const char* text);
+
+// A progress bar on stderr ("[####    ] done/total", drawn over the last
+// one), ended by a line end when done reaches total; for a terminal only.
+bool StderrIsTerminal();
+void DrawProgress(std::size_t done, std::size_t total);
 
 } // namespace tool

@@ -1,5 +1,6 @@
 #include "resolve.h"
 
+#include "print/resolve.h"
 #include "lumtar32.h"
 #include "options.h"
 
@@ -8,18 +9,8 @@ namespace {
 
 constexpr int AddOnHosts = BarTypIsbn | BarTypEan13 | BarTypUpc12;
 
-bool IsDigits(const std::string& s)
-{
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// GS1 modulo-10 check digit: weight 3 on the rightmost digit, then 1, 3, ...
-char Gs1Check(const std::string& digits)
-{
-    int sum = 0, weight = 3;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it, weight = 4 - weight) sum += (*it - '0') * weight;
-    return static_cast<char>('0' + (10 - sum % 10) % 10);
-}
+using lumtar::print::Gs1Check;
+using lumtar::print::IsDigits;
 
 // ISBN-10 modulo-11 check character of nine digits (weights 10 down to 2).
 char IsbnCheck(const std::string& nine)
@@ -70,46 +61,36 @@ void Explain(Resolved& r, const Claim& claim)
     r.fallback = r.type != 0;
 }
 
-Resolved ResolveSymbol(const std::string& text, int types)
+// 12 digits are an EAN-13 without its check digit, and a UPC-A with one: say which was drawn.
+void Aside(Resolved& r, const std::string& text, int types)
 {
-    Resolved r;
-    r.text = text;
-    r.types = types;
-    const Claim claim = ClaimOf(text, types);
-    if (claim.type == BarTypUpc12 && !claim.wrong) {
-        r.text = text.substr(0, 11); // the library draws UPC-A from 11 digits and adds the check digit itself
-        r.types = BarTypUpc12;
-    }
-    r.type = BarCodeTyp(r.text.c_str(), r.types);
-    Explain(r, claim);
-    // 12 digits are an EAN-13 without its check digit, and a UPC-A with one: say which was drawn.
     if (r.type == BarTypEan13 && text.size() == 12 && IsDigits(text) && (types & BarTypUpc12) &&
         Gs1Check(text.substr(0, 11)) == text[11])
         r.aside = "drawn as EAN-13 " + text + Gs1Check(text) + "; as a UPC-A (--types upca) it is 0" + text;
-    return r;
 }
 
 } // namespace
 
+// What the library draws is what its print call resolves (ITF-14 aside: the
+// tool leaves that to the print call); the words about it are the tool's.
 Resolved Resolve(const std::string& text, int types)
 {
+    const lumtar::print::Resolved drawn = lumtar::print::Resolve(text, types & BarTypAll);
+    Resolved r;
+    r.text = drawn.text, r.types = drawn.types, r.type = drawn.type, r.addOn = drawn.addOn;
     const auto plus = text.rfind('+');
-    if (plus != std::string::npos && (types & AddOnHosts)) {
-        const std::string main = text.substr(0, plus), addOn = text.substr(plus + 1);
-        if ((addOn.size() == 2 || addOn.size() == 5) && IsDigits(addOn)) {
-            Resolved r = ResolveSymbol(main, types & AddOnHosts);
-            if (r.type) {
-                r.addOn = addOn;
-                return r;
-            }
-            // The whole text as the library takes it (Code 39 allows "+"),
-            // with a word on the main part.
-            Resolved whole = ResolveSymbol(text, types);
-            Explain(whole, ClaimOf(main, types & AddOnHosts));
-            return whole;
-        }
+    const bool split = !drawn.addOn.empty();
+    const std::string symbol = split ? text.substr(0, plus) : text;
+    const int symbolTypes = split ? types & AddOnHosts : types;
+    Explain(r, ClaimOf(symbol, symbolTypes));
+    Aside(r, symbol, symbolTypes);
+    // "+NN" that is no add-on here: a word on the main part too.
+    if (!split && plus != std::string::npos && (types & AddOnHosts)) {
+        const std::string addOn = text.substr(plus + 1);
+        if ((addOn.size() == 2 || addOn.size() == 5) && IsDigits(addOn))
+            Explain(r, ClaimOf(text.substr(0, plus), types & AddOnHosts));
     }
-    return ResolveSymbol(text, types);
+    return r;
 }
 
 } // namespace tool

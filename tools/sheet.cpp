@@ -10,12 +10,7 @@
 #include <vector>
 
 #include "lumtar32_sheet.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "options.h"
 
 namespace tool {
 namespace {
@@ -69,15 +64,6 @@ bool LineOf(const std::string& spec, std::string& column, BarSheetLine& line)
     return true;
 }
 
-bool StderrIsTerminal()
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stderr));
-#else
-    return isatty(STDERR_FILENO);
-#endif
-}
-
 // A bar on stderr while the records are drawn, at most ten times a second.
 void LUMTAR_CALL ShowProgress(int done, int total, void*)
 {
@@ -88,12 +74,7 @@ void LUMTAR_CALL ShowProgress(int done, int total, void*)
     if (done == total && !shown) return;
     last = now;
     shown = done != total;
-    constexpr int Width = 40;
-    const int filled = static_cast<int>(static_cast<long long>(done) * Width / total);
-    std::fprintf(stderr, "\r[%.*s%*s] %d/%d", filled, "########################################", Width - filled, "",
-                 done, total);
-    if (done == total) std::fputc('\n', stderr);
-    std::fflush(stderr);
+    DrawProgress(static_cast<std::size_t>(done), static_cast<std::size_t>(total));
 }
 
 int ListTemplates()
