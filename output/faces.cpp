@@ -5,11 +5,10 @@
 // cell, a negative one the em; left, centre or right of the advance width;
 // top, baseline or bottom of the cell.
 #include <algorithm>
-#include <map>
-#include <mutex>
 #include <tuple>
 
 #include "output/encoders.h"
+#include "output/kept.h"
 #include "platform/typeface.h"
 
 namespace lumtar {
@@ -20,17 +19,6 @@ using platform::UnicodeOf;
 constexpr size_t MaxFaces = 64;
 
 using FaceKey = std::tuple<std::string, bool, bool, bool>;
-
-struct Faces {
-    std::mutex mutex;
-    std::map<FaceKey, std::shared_ptr<const Face>> found;
-};
-
-Faces& TheFaces()
-{
-    static Faces faces;
-    return faces;
-}
 
 void ReadMetrics(FT_Face ft, Face& face)
 {
@@ -80,15 +68,8 @@ std::shared_ptr<const Face> FaceOf(const SceneFont& font)
     request.bold = font.weight >= 600;
     request.italic = font.italic;
     const FaceKey key{request.face, request.stock, request.bold, request.italic};
-    Faces& faces = TheFaces();
-    std::lock_guard lock(faces.mutex);
-    auto known = faces.found.find(key);
-    if (known != faces.found.end()) return known->second;
-    std::shared_ptr<const Face> face = Open(request);
-    if (!face) return nullptr;
-    if (faces.found.size() >= MaxFaces) faces.found.clear(); // faces in use live on with their holders
-    faces.found.emplace(key, face);
-    return face;
+    static Kept<FaceKey, Face> faces;
+    return KeptOrMade(faces, MaxFaces, key, [&] { return Open(request); });
 }
 
 } // namespace lumtar

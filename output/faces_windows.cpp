@@ -4,42 +4,16 @@
 // the advances of code page 1252's characters, in font units.
 #include <windows.h>
 
-#include <map>
-#include <mutex>
 #include <vector>
 
 #include "output/encoders.h"
+#include "output/faces_windows.h"
+#include "output/kept.h"
 
 namespace lumtar {
 namespace {
 
 constexpr size_t MaxFaces = 64;
-
-struct Faces {
-    std::mutex mutex;
-    std::map<std::string, std::shared_ptr<const Face>> found;
-};
-
-Faces& TheFaces()
-{
-    static Faces faces;
-    return faces;
-}
-
-// The font at a height of `em` font units, selected into dc.
-HFONT Select(HDC dc, const std::string& family, bool bold, bool italic, LONG em)
-{
-    LOGFONTA lf{};
-    lf.lfHeight = -em;
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = italic;
-    lf.lfCharSet = ANSI_CHARSET;
-    lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
-    lstrcpynA(lf.lfFaceName, family.c_str(), LF_FACESIZE);
-    HFONT font = CreateFontIndirectA(&lf);
-    if (font) SelectObject(dc, font);
-    return font;
-}
 
 std::vector<char> OutlineMetrics(HDC dc)
 {
@@ -57,7 +31,7 @@ std::string Name(const std::vector<char>& metrics, PSTR offset)
 
 bool Measure(HDC dc, const std::string& family, bool bold, bool italic, Face& face)
 {
-    HFONT font = Select(dc, family, bold, italic, 2048);
+    HFONT font = SelectFace(dc, family, bold, italic, 2048);
     std::vector<char> metrics = font ? OutlineMetrics(dc) : std::vector<char>();
     if (metrics.empty()) {
         if (font) DeleteObject(SelectObject(dc, GetStockObject(SYSTEM_FONT)));
@@ -66,7 +40,7 @@ bool Measure(HDC dc, const std::string& family, bool bold, bool italic, Face& fa
     const UINT em = reinterpret_cast<const OUTLINETEXTMETRICA*>(metrics.data())->otmEMSquare;
     if (em != 2048 && em > 0) { // measured again at one em
         DeleteObject(SelectObject(dc, GetStockObject(SYSTEM_FONT)));
-        font = Select(dc, family, bold, italic, static_cast<LONG>(em));
+        font = SelectFace(dc, family, bold, italic, static_cast<LONG>(em));
         metrics = font ? OutlineMetrics(dc) : std::vector<char>();
     }
     INT widths[256] = {};
@@ -109,19 +83,29 @@ std::shared_ptr<const Face> FaceOf(const SceneFont& font)
     std::string family = font.stock || font.face.empty() ? std::string("Arial") : font.face;
     const bool bold = font.stock || font.weight >= 600;
     const std::string key = family + (bold ? "|b" : "|r") + (font.italic ? "i" : "");
-    Faces& faces = TheFaces();
-    std::lock_guard<std::mutex> lock(faces.mutex);
-    const auto known = faces.found.find(key);
-    if (known != faces.found.end()) return known->second;
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc) return nullptr;
-    auto face = std::make_shared<Face>();
-    const bool measured = Measure(dc, family, bold, font.italic, *face);
-    DeleteDC(dc);
-    if (!measured) return nullptr;
-    if (faces.found.size() >= MaxFaces) faces.found.clear();
-    faces.found.emplace(key, face);
-    return face;
+    static Kept<std::string, Face> faces;
+    return KeptOrMade(faces, MaxFaces, key, [&]() -> std::shared_ptr<const Face> {
+        HDC dc = CreateCompatibleDC(nullptr);
+        if (!dc) return nullptr;
+        auto face = std::make_shared<Face>();
+        const bool measured = Measure(dc, family, bold, font.italic, *face);
+        DeleteDC(dc);
+        return measured ? face : nullptr;
+    });
+}
+
+HFONT SelectFace(HDC dc, const std::string& family, bool bold, bool italic, LONG em)
+{
+    LOGFONTA lf{};
+    lf.lfHeight = -em;
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = italic;
+    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    lstrcpynA(lf.lfFaceName, family.c_str(), LF_FACESIZE);
+    HFONT font = CreateFontIndirectA(&lf);
+    if (font) SelectObject(dc, font);
+    return font;
 }
 
 } // namespace lumtar

@@ -86,6 +86,12 @@ struct FontProgram {
 // this build has no deflate (Windows) or it failed.
 bool Deflated(const uint8_t* data, size_t size, Bytes& out, bool best = false);
 
+// The descriptor's numbers from the face's 'head' table (its bounding box)
+// and 'OS/2' table (the capital height from version 2 on, else the ascent),
+// each of the given size (0: the face has none).
+void ReadDescriptor(const uint8_t* head, size_t headSize, const uint8_t* os2, size_t os2Size, const Face& face,
+                    FontProgram& program);
+
 // Null when the face's file cannot be read or subset.
 std::shared_ptr<const FontProgram> FontProgramOf(const Face& face, const std::array<bool, 256>& used);
 

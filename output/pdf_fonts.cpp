@@ -7,10 +7,7 @@
 #include <hb.h>
 #include <zlib.h>
 
-#include <cmath>
-#include <map>
-#include <mutex>
-
+#include "output/kept.h"
 #include "output/pdf_document.h"
 #include "platform/typeface.h"
 
@@ -19,35 +16,17 @@ namespace {
 
 constexpr size_t MaxPrograms = 64;
 
-struct Programs {
-    std::mutex mutex;
-    std::map<std::string, std::shared_ptr<const FontProgram>> made;
-};
-
-Programs& ThePrograms()
+// The descriptor's numbers from the face's own tables.
+void ReadFaceDescriptor(hb_face_t* face, const Face& metrics, FontProgram& program)
 {
-    static Programs programs;
-    return programs;
-}
-
-int BigShort(const uint8_t* at) { return static_cast<int16_t>(at[0] << 8 | at[1]); }
-
-// The bounding box from 'head', the capital height from 'OS/2' (version 2
-// and up), both scaled to 1000 an em.
-void ReadDescriptor(hb_face_t* face, const Face& metrics, FontProgram& program)
-{
-    const double scale = 1000.0 / metrics.unitsPerEm;
-    unsigned length = 0;
     hb_blob_t* head = hb_face_reference_table(face, HB_TAG('h', 'e', 'a', 'd'));
-    const auto* h = reinterpret_cast<const uint8_t*>(hb_blob_get_data(head, &length));
-    if (h && length >= 44)
-        for (int i = 0; i < 4; ++i) program.bbox[i] = static_cast<int>(std::lround(BigShort(h + 36 + 2 * i) * scale));
-    hb_blob_destroy(head);
-    program.capHeight = static_cast<int>(std::lround(metrics.ascent * scale));
     hb_blob_t* os2 = hb_face_reference_table(face, HB_TAG('O', 'S', '/', '2'));
-    const auto* o = reinterpret_cast<const uint8_t*>(hb_blob_get_data(os2, &length));
-    if (o && length >= 90 && (o[0] << 8 | o[1]) >= 2 && BigShort(o + 88) > 0)
-        program.capHeight = static_cast<int>(std::lround(BigShort(o + 88) * scale));
+    unsigned headSize = 0, os2Size = 0;
+    const char* headBytes = hb_blob_get_data(head, &headSize);
+    const char* os2Bytes = hb_blob_get_data(os2, &os2Size);
+    ReadDescriptor(reinterpret_cast<const uint8_t*>(headBytes), headSize, reinterpret_cast<const uint8_t*>(os2Bytes),
+                           os2Size, metrics, program);
+    hb_blob_destroy(head);
     hb_blob_destroy(os2);
 }
 
@@ -95,7 +74,7 @@ std::shared_ptr<FontProgram> Subset(const Face& metrics, const std::array<bool, 
         hb_subset_input_destroy(input);
     }
     if (program) {
-        ReadDescriptor(face, metrics, *program);
+        ReadFaceDescriptor(face, metrics, *program);
         program->tag = TagOf(used, metrics.file);
     }
     hb_face_destroy(face);
@@ -119,17 +98,8 @@ std::shared_ptr<const FontProgram> FontProgramOf(const Face& face, const std::ar
     if (face.file.empty()) return nullptr;
     std::string key = face.file + '|' + std::to_string(face.index) + '|';
     for (const bool u : used) key.push_back(u ? '1' : '0');
-    Programs& programs = ThePrograms();
-    {
-        std::lock_guard<std::mutex> lock(programs.mutex);
-        const auto known = programs.made.find(key);
-        if (known != programs.made.end()) return known->second;
-    }
-    std::shared_ptr<const FontProgram> program = Subset(face, used); // outside the lock: it takes a while
-    if (!program) return nullptr;
-    std::lock_guard<std::mutex> lock(programs.mutex);
-    if (programs.made.size() >= MaxPrograms) programs.made.clear();
-    return programs.made.emplace(key, program).first->second;
+    static Kept<std::string, FontProgram> programs;
+    return KeptOrMade(programs, MaxPrograms, key, [&] { return Subset(face, used); });
 }
 
 } // namespace lumtar

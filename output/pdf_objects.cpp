@@ -217,4 +217,16 @@ int PdfFinish(const PdfDocument& document, Bytes& out)
     return BarOk;
 }
 
+void ReadDescriptor(const uint8_t* head, size_t headSize, const uint8_t* os2, size_t os2Size, const Face& face,
+                    FontProgram& program)
+{
+    const auto bigShort = [](const uint8_t* at) { return static_cast<int16_t>(at[0] << 8 | at[1]); };
+    const double scale = 1000.0 / face.unitsPerEm;
+    if (head && headSize >= 44)
+        for (int i = 0; i < 4; ++i) program.bbox[i] = static_cast<int>(std::lround(bigShort(head + 36 + 2 * i) * scale));
+    program.capHeight = static_cast<int>(std::lround(face.ascent * scale));
+    if (os2 && os2Size >= 90 && (os2[0] << 8 | os2[1]) >= 2 && bigShort(os2 + 88) > 0)
+        program.capHeight = static_cast<int>(std::lround(bigShort(os2 + 88) * scale));
+}
+
 } // namespace lumtar
