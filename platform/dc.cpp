@@ -62,7 +62,7 @@ struct Transform {
 Raster* Target(Dc& dc) { return dc.target; }
 
 // A memory DC's pointers to what it has selected.
-void Remember(Dc& dc, const std::shared_ptr<Object>& object)
+void Remember(Dc& dc, const std::shared_ptr<GdiObject>& object)
 {
     switch (object->kind) {
     case Kind::Brush: dc.brushObject = std::static_pointer_cast<Brush>(object); break;
@@ -89,7 +89,7 @@ HGDIOBJ* SelectionSlot(Dc& dc, Kind kind)
 
 // The selection counts change under the table's lock, and only for an
 // object that still has its handle: one deleted meanwhile is not selected.
-HGDIOBJ MemorySelectObject(Dc& dc, const std::shared_ptr<Object>& object)
+HGDIOBJ MemorySelectObject(Dc& dc, const std::shared_ptr<GdiObject>& object)
 {
     HGDIOBJ* slot = SelectionSlot(dc, object->kind);
     if (!slot) return nullptr;
@@ -104,7 +104,7 @@ HGDIOBJ MemorySelectObject(Dc& dc, const std::shared_ptr<Object>& object)
             b->selectedIn = static_cast<HDC>(HandleOf(dc));
         }
         if (!object->stock) ++object->selections;
-        Object* old = LookupLocked(*slot);
+        GdiObject* old = LookupLocked(*slot);
         if (ReleaseSelection(old)) RemoveHandleLocked(*old);
     }
     HGDIOBJ previous = *slot;
@@ -176,7 +176,7 @@ try {
     dc->font = GetStockObject(SYSTEM_FONT);
     dc->bitmap = DefaultBitmap();
     for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap})
-        if (std::shared_ptr<Object> o = Lookup(h)) Remember(*dc, o);
+        if (std::shared_ptr<GdiObject> o = Lookup(h)) Remember(*dc, o);
     return static_cast<HDC>(Register(std::move(dc)));
 } catch (...) {
     return OutOfMemory(nullptr);
@@ -194,13 +194,13 @@ try {
     if (dc->metafile) {
         for (int i = 0; i < dc->recorder.slotCount; ++i) {
             const uintptr_t h = TableSlot(dc->recorder, i);
-            Object* o = h ? LookupLocked(reinterpret_cast<void*>(h)) : nullptr;
+            GdiObject* o = h ? LookupLocked(reinterpret_cast<void*>(h)) : nullptr;
             if (o) std::erase(o->recordedIn, hdc);
         }
         return TRUE;
     }
     for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap}) {
-        Object* o = LookupLocked(h);
+        GdiObject* o = LookupLocked(h);
         if (ReleaseSelection(o)) RemoveHandleLocked(*o);
     }
     return TRUE;
@@ -211,7 +211,7 @@ try {
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object)
 try {
     const std::shared_ptr<Dc> dc = DcOf(hdc);
-    const std::shared_ptr<Object> o = Lookup(object);
+    const std::shared_ptr<GdiObject> o = Lookup(object);
     if (!dc || !o) return nullptr;
     std::lock_guard guard(dc->lock);
     return dc->metafile ? MetaSelectObject(*dc, *o) : MemorySelectObject(*dc, o);

@@ -15,37 +15,37 @@
 
 namespace lumtar::platform {
 
-struct Brush : Object {
-    Brush() : Object(Kind::Brush) {}
+struct Brush : GdiObject {
+    Brush() : GdiObject(Kind::Brush) {}
     UINT style = 0; // BS_SOLID 0, BS_NULL 1
     COLORREF color = 0;
     UINT hatch = 0;
 };
 
-struct Pen : Object {
-    Pen() : Object(Kind::Pen) {}
+struct Pen : GdiObject {
+    Pen() : GdiObject(Kind::Pen) {}
     UINT style = 0; // PS_SOLID 0, PS_NULL 5
     POINT width{0, 0};
     COLORREF color = 0;
 };
 
-struct Font : Object {
-    Font() : Object(Kind::Font) {}
+struct Font : GdiObject {
+    Font() : GdiObject(Kind::Font) {}
     LOGFONTA logfont{};
 };
 
-struct Bitmap : Object {
-    Bitmap() : Object(Kind::Bitmap) {}
+struct Bitmap : GdiObject {
+    Bitmap() : GdiObject(Kind::Bitmap) {}
     Raster raster;
     HDC selectedIn = nullptr; // guarded by HandleLock()
 };
 
-struct Palette : Object {
-    Palette() : Object(Kind::Palette) {}
+struct Palette : GdiObject {
+    Palette() : GdiObject(Kind::Palette) {}
 };
 
-struct MetafileBits : Object {
-    MetafileBits() : Object(Kind::Metafile) {}
+struct MetafileBits : GdiObject {
+    MetafileBits() : GdiObject(Kind::Metafile) {}
     std::vector<uint8_t> bytes; // header, records and the closing EOF record
 };
 
@@ -70,8 +70,8 @@ inline uintptr_t& TableSlot(Recorder& rec, int index)
     return index < Recorder::FixedSlots ? rec.fixedSlots[index] : rec.moreSlots[index - Recorder::FixedSlots];
 }
 
-struct Dc : Object {
-    Dc() : Object(Kind::Dc) {}
+struct Dc : GdiObject {
+    Dc() : GdiObject(Kind::Dc) {}
     std::mutex lock; // every operation on the DC holds it
     bool metafile = false;
     Recorder recorder;
@@ -97,12 +97,12 @@ struct Dc : Object {
 };
 
 // The handle of a new object, or null (and the object gone) when there is no room.
-inline HGDIOBJ Register(std::shared_ptr<Object> object) { return object ? AddHandle(std::move(object)) : nullptr; }
+inline HGDIOBJ Register(std::shared_ptr<GdiObject> object) { return object ? AddHandle(std::move(object)) : nullptr; }
 
 // One memory DC fewer holding the object selected: true when that was the
 // last and DeleteObject came meanwhile, so its handle goes now. Caller holds
 // HandleLock().
-bool ReleaseSelection(Object* object);
+bool ReleaseSelection(GdiObject* object);
 
 HGDIOBJ DefaultBitmap();
 HGDIOBJ NewBrush(UINT style, COLORREF color, UINT hatch);

@@ -14,7 +14,7 @@ constexpr uintptr_t IndexMask = (uintptr_t{1} << IndexBits) - 1;
 constexpr uintptr_t Generations = 2047;
 
 struct Slot {
-    std::shared_ptr<Object> object;
+    std::shared_ptr<GdiObject> object;
     uintptr_t generation = 0;
     uint32_t nextFree = 0; // the free slots form a list; 0 ends it
 };
@@ -43,7 +43,7 @@ Slot* SlotOf(Table& table, uintptr_t handle)
 
 std::mutex& HandleLock() { return TheTable().lock; }
 
-void* AddHandle(std::shared_ptr<Object> object)
+void* AddHandle(std::shared_ptr<GdiObject> object)
 try {
     Table& table = TheTable();
     std::lock_guard guard(table.lock);
@@ -64,7 +64,7 @@ try {
     return OutOfMemory<void*>(nullptr);
 }
 
-bool RemoveHandleLocked(const Object& object)
+bool RemoveHandleLocked(const GdiObject& object)
 {
     Table& table = TheTable();
     Slot* slot = SlotOf(table, object.handle);
@@ -77,19 +77,19 @@ bool RemoveHandleLocked(const Object& object)
     return true;
 }
 
-bool RemoveHandle(const Object& object)
+bool RemoveHandle(const GdiObject& object)
 {
     std::lock_guard guard(HandleLock());
     return RemoveHandleLocked(object);
 }
 
-bool HasHandleLocked(const Object& object)
+bool HasHandleLocked(const GdiObject& object)
 {
     Slot* slot = SlotOf(TheTable(), object.handle);
     return slot && slot->object.get() == &object;
 }
 
-std::shared_ptr<Object> Lookup(const void* handle)
+std::shared_ptr<GdiObject> Lookup(const void* handle)
 {
     Table& table = TheTable();
     std::lock_guard guard(table.lock);
@@ -97,7 +97,7 @@ std::shared_ptr<Object> Lookup(const void* handle)
     return slot ? slot->object : nullptr;
 }
 
-Object* LookupLocked(const void* handle)
+GdiObject* LookupLocked(const void* handle)
 {
     Slot* slot = SlotOf(TheTable(), reinterpret_cast<uintptr_t>(handle));
     return slot ? slot->object.get() : nullptr;

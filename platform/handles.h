@@ -17,9 +17,9 @@ namespace lumtar::platform {
 
 enum class Kind : uint8_t { Brush, Pen, Font, Bitmap, Palette, Dc, Metafile, Memory };
 
-struct Object {
-    explicit Object(Kind k) : kind(k) {}
-    virtual ~Object() = default;
+struct GdiObject {
+    explicit GdiObject(Kind k) : kind(k) {}
+    virtual ~GdiObject() = default;
     const Kind kind;
     bool stock = false;
     uintptr_t handle = 0;
@@ -34,22 +34,22 @@ struct Object {
 std::mutex& HandleLock();
 
 // A handle for the object, or null when the table is full or memory runs out.
-void* AddHandle(std::shared_ptr<Object> object);
+void* AddHandle(std::shared_ptr<GdiObject> object);
 // Takes the object's handle out of the table; false if it was not there.
-bool RemoveHandle(const Object& object);
-bool RemoveHandleLocked(const Object& object); // the caller holds HandleLock()
-bool HasHandleLocked(const Object& object);
+bool RemoveHandle(const GdiObject& object);
+bool RemoveHandleLocked(const GdiObject& object); // the caller holds HandleLock()
+bool HasHandleLocked(const GdiObject& object);
 
 // The object a handle names: null for null, stale and foreign handles.
-std::shared_ptr<Object> Lookup(const void* handle);
-Object* LookupLocked(const void* handle); // the caller holds HandleLock()
+std::shared_ptr<GdiObject> Lookup(const void* handle);
+GdiObject* LookupLocked(const void* handle); // the caller holds HandleLock()
 
 template <class T> std::shared_ptr<T> LookupAs(const void* handle, Kind kind)
 {
-    std::shared_ptr<Object> o = Lookup(handle);
+    std::shared_ptr<GdiObject> o = Lookup(handle);
     return o && o->kind == kind ? std::static_pointer_cast<T>(std::move(o)) : nullptr;
 }
 
-inline HGDIOBJ HandleOf(const Object& o) { return reinterpret_cast<HGDIOBJ>(o.handle); }
+inline HGDIOBJ HandleOf(const GdiObject& o) { return reinterpret_cast<HGDIOBJ>(o.handle); }
 
 } // namespace lumtar::platform

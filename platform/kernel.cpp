@@ -20,8 +20,8 @@ using namespace lumtar::platform;
 namespace {
 
 // A movable global block, named by a handle of the GDI objects' table.
-struct MemoryBlock : Object {
-    MemoryBlock() : Object(Kind::Memory) {}
+struct MemoryBlock : GdiObject {
+    MemoryBlock() : GdiObject(Kind::Memory) {}
     ~MemoryBlock() override { std::free(bytes); }
     UINT flags = 0;
     int locks = 0; // guarded by HandleLock()
@@ -34,7 +34,7 @@ struct MemoryBlock : Object {
 template <class T, class Use> T WithBlock(HGLOBAL mem, T failure, Use use) noexcept
 try {
     std::lock_guard guard(HandleLock());
-    Object* o = LookupLocked(mem);
+    GdiObject* o = LookupLocked(mem);
     return o && o->kind == Kind::Memory ? use(static_cast<MemoryBlock&>(*o)) : failure;
 } catch (...) {
     return OutOfMemory(failure);

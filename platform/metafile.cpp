@@ -106,7 +106,7 @@ wmf::FontRecord FontRecordOf(const LOGFONTA& f)
     return r;
 }
 
-void RecordCreate(Dc& dc, const Object& o)
+void RecordCreate(Dc& dc, const GdiObject& o)
 {
     Call call;
     switch (o.kind) {
@@ -149,9 +149,9 @@ BOOL MetaPatBlt(Dc& dc, int x, int y, int width, int height, DWORD rop)
     return RecordArgs(dc, Op::PatBlt, x, y, width, height, rop);
 }
 
-HGDIOBJ MetaSelectObject(Dc& dc, Object& object)
+HGDIOBJ MetaSelectObject(Dc& dc, GdiObject& object)
 {
-    Object* o = &object;
+    GdiObject* o = &object;
     HGDIOBJ* current = o->kind == Kind::Brush ? &dc.brush : o->kind == Kind::Pen ? &dc.pen
                      : o->kind == Kind::Font  ? &dc.font  : nullptr;
     if (!current) return nullptr; // bitmaps and palettes are not selected into metafiles

@@ -79,7 +79,7 @@ struct StockObjects {
         if (!RasterCreate(defaultBitmap.raster, 1, 1)) throw std::bad_alloc();
         const int fontIndex[7] = {OEM_FIXED_FONT, ANSI_FIXED_FONT, ANSI_VAR_FONT, SYSTEM_FONT,
                                   DEVICE_DEFAULT_FONT, SYSTEM_FIXED_FONT, DEFAULT_GUI_FONT};
-        std::pair<int, Object*> all[18]; // stock index (-1: none) and object
+        std::pair<int, GdiObject*> all[18]; // stock index (-1: none) and object
         int count = 0;
         for (int i = 0; i < 6; ++i) all[count++] = {i, &brushes[i]};
         for (int i = 0; i < 3; ++i) all[count++] = {6 + i, &pens[i]};
@@ -110,7 +110,7 @@ StockObjects& Stock()
 
 } // namespace
 
-bool ReleaseSelection(Object* object)
+bool ReleaseSelection(GdiObject* object)
 {
     if (!object || object->stock) return false;
     if (object->kind == Kind::Bitmap) static_cast<Bitmap*>(object)->selectedIn = nullptr;
@@ -173,7 +173,7 @@ try {
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle)
 try {
-    const std::shared_ptr<Object> o = Lookup(handle);
+    const std::shared_ptr<GdiObject> o = Lookup(handle);
     if (!o || o->kind == Kind::Metafile || o->kind == Kind::Memory) return FALSE;
     if (o->kind == Kind::Dc) return DeleteDC(static_cast<HDC>(handle));
     if (o->stock) return TRUE;
