@@ -17,21 +17,10 @@ namespace {
 
 // The held fills of a bitmap change only while it is selected, under its
 // DC's lock; the lock is held while they are read.
-struct PainterLock {
-    std::shared_ptr<Dc> dc;
-    std::unique_lock<std::mutex> lock;
-};
-PainterLock LockPainter(const Bitmap& bitmap)
+HDC Painter(const Bitmap& bitmap)
 {
-    HDC owner;
-    {
-        std::lock_guard guard(HandleLock());
-        owner = bitmap.selectedIn;
-    }
-    std::shared_ptr<Dc> dc = owner ? LookupAs<Dc>(owner, Kind::Dc) : nullptr;
-    if (!dc) return {};
-    std::unique_lock lock(dc->lock);
-    return {std::move(dc), std::move(lock)};
+    std::lock_guard guard(HandleLock());
+    return bitmap.selectedIn;
 }
 
 // `count` rows from DIB row `start` (counted from the bottom when the height
@@ -45,7 +34,7 @@ void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long hei
     const long long firstTop = bottomUp ? dibHeight - start - count : 0; // top-most row copied
     const auto stride = static_cast<std::size_t>(BmpStride(width));
     const int copyWidth = static_cast<int>(std::min<long long>(width, raster.width));
-    const PainterLock painter = LockPainter(bitmap);
+    const LockedDc painter(Painter(bitmap));
     RasterRows rows(raster); // the held fills shown, not painted
     for (long long i = 0; i < count;) {
         uint8_t* dst = out + static_cast<std::size_t>(bottomUp ? (count - 1 - i) : i) * stride;

@@ -16,8 +16,6 @@ namespace {
 constexpr UINT BS_NULL = 1;
 constexpr UINT PS_NULL = 5;
 
-std::shared_ptr<Dc> DcOf(HDC hdc) { return LookupAs<Dc>(hdc, Kind::Dc); }
-
 // Logical to device coordinates, computed as GDI does: a scale and offset in
 // double precision, the result rounded half up.
 struct Transform {
@@ -58,20 +56,15 @@ struct Transform {
     }
 };
 
-// The raster a memory DC paints into; null while it holds its 1 x 1 default.
-Raster* Target(Dc& dc) { return dc.target; }
-
-// A memory DC's pointers to what it has selected.
-void Remember(Dc& dc, const std::shared_ptr<GdiObject>& object)
+// A memory DC's pointers to what it has selected; the raster is null while
+// it holds its 1 x 1 default bitmap.
+void Remember(Dc& dc, GdiObject& object)
 {
-    switch (object->kind) {
-    case Kind::Brush: dc.brushObject = std::static_pointer_cast<Brush>(object); break;
-    case Kind::Pen: dc.penObject = std::static_pointer_cast<Pen>(object); break;
-    case Kind::Font: dc.fontObject = std::static_pointer_cast<Font>(object); break;
-    case Kind::Bitmap:
-        dc.bitmapObject = std::static_pointer_cast<Bitmap>(object);
-        dc.target = object->stock ? nullptr : &dc.bitmapObject->raster;
-        break;
+    switch (object.kind) {
+    case Kind::Brush: dc.brushObject = static_cast<const Brush*>(&object); break;
+    case Kind::Pen: dc.penObject = static_cast<const Pen*>(&object); break;
+    case Kind::Font: dc.fontObject = static_cast<const Font*>(&object); break;
+    case Kind::Bitmap: dc.target = object.stock ? nullptr : &static_cast<Bitmap&>(object).raster; break;
     default: break;
     }
 }
@@ -87,29 +80,25 @@ HGDIOBJ* SelectionSlot(Dc& dc, Kind kind)
     }
 }
 
-// The selection counts change under the table's lock, and only for an
-// object that still has its handle: one deleted meanwhile is not selected.
-HGDIOBJ MemorySelectObject(Dc& dc, const std::shared_ptr<GdiObject>& object)
+// The caller holds the table's lock, under which the selection counts
+// change and the object it looked up stays.
+HGDIOBJ MemorySelectObject(Dc& dc, GdiObject& object)
 {
-    HGDIOBJ* slot = SelectionSlot(dc, object->kind);
+    HGDIOBJ* slot = SelectionSlot(dc, object.kind);
     if (!slot) return nullptr;
-    HGDIOBJ handle = HandleOf(*object);
+    HGDIOBJ handle = HandleOf(object);
     if (*slot == handle) return handle;
-    {
-        std::lock_guard guard(HandleLock());
-        if (!HasHandleLocked(*object)) return nullptr;
-        if (object->kind == Kind::Bitmap && !object->stock) {
-            auto* b = static_cast<Bitmap*>(object.get());
-            if (b->selectedIn) return nullptr; // a bitmap lives in one DC at a time
-            b->selectedIn = static_cast<HDC>(HandleOf(dc));
-        }
-        if (!object->stock) ++object->selections;
-        GdiObject* old = LookupLocked(*slot);
-        if (ReleaseSelection(old)) RemoveHandleLocked(*old);
+    if (object.kind == Kind::Bitmap && !object.stock) {
+        auto& b = static_cast<Bitmap&>(object);
+        if (b.selectedIn) return nullptr; // a bitmap lives in one DC at a time
+        b.selectedIn = static_cast<HDC>(HandleOf(dc));
     }
+    if (!object.stock) ++object.selections;
+    GdiObject* old = LookupLocked(*slot);
     HGDIOBJ previous = *slot;
     *slot = handle;
     Remember(dc, object);
+    if (ReleaseSelection(old)) RemoveHandleLocked(*old);
     return previous;
 }
 
@@ -128,8 +117,8 @@ void PaintRectangle(Dc& dc, Raster& raster, const RECT& r)
 {
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width == 0 || height == 0) return;
-    const Pen* pen = dc.penObject.get();
-    const Brush* brush = dc.brushObject.get();
+    const Pen* pen = dc.penObject;
+    const Brush* brush = dc.brushObject;
     const bool penShown = pen && pen->style != PS_NULL;
     const bool brushShown = brush && brush->style != BS_NULL;
     if (!penShown) {
@@ -159,7 +148,43 @@ LOGFONTA DeviceFont(const Dc& dc, const Transform& t, const LOGFONTA& logical)
     return f;
 }
 
+// The DC this thread last worked on, kept for its next call, which then
+// takes the DC's lock alone and not the table's first.
+thread_local LastDc lastDc;
+
 } // namespace
+
+// The kept DC is moved out for the call and back after it: a call within
+// the call looks its DC up for itself. A DC deleted since it was kept may
+// have left its handle to another DC, which the table then gives.
+LockedDc::LockedDc(HDC hdc) : last_(&lastDc)
+{
+    if (!hdc) return;
+    if (last_->handle == hdc && last_->dc) {
+        dc_ = std::move(last_->dc);
+        dc_->lock.lock();
+        if (!dc_->deleted) return;
+        dc_->lock.unlock();
+    }
+    dc_ = LookupAs<Dc>(hdc, Kind::Dc);
+    if (!dc_) return;
+    dc_->lock.lock();
+    if (dc_->deleted) { // deleted between the lookup and the lock
+        dc_->lock.unlock();
+        dc_.reset();
+    }
+}
+
+LockedDc::~LockedDc()
+{
+    if (!dc_) return;
+    const bool keep = !dc_->deleted;
+    dc_->lock.unlock();
+    if (!keep) return;
+    last_->handle = static_cast<HDC>(HandleOf(*dc_));
+    last_->dc = std::move(dc_);
+}
+
 } // namespace lumtar::platform
 
 using namespace lumtar::platform;
@@ -168,7 +193,7 @@ extern "C" {
 
 HDC WINAPI CreateCompatibleDC(HDC hdc)
 try {
-    if (hdc && !DcOf(hdc)) return nullptr;
+    if (hdc && !LockedDc(hdc)) return nullptr;
     auto dc = Make<Dc>();
     if (!dc) return nullptr;
     dc->brush = GetStockObject(WHITE_BRUSH);
@@ -176,7 +201,7 @@ try {
     dc->font = GetStockObject(SYSTEM_FONT);
     dc->bitmap = DefaultBitmap();
     for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap})
-        if (std::shared_ptr<GdiObject> o = Lookup(h)) Remember(*dc, o);
+        if (std::shared_ptr<GdiObject> o = Lookup(h)) Remember(*dc, *o); // stock objects: never freed
     return static_cast<HDC>(Register(std::move(dc)));
 } catch (...) {
     return OutOfMemory(nullptr);
@@ -186,11 +211,11 @@ try {
 // lets go of the selections.
 BOOL WINAPI DeleteDC(HDC hdc)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    LockedDc dc(hdc);
     if (!dc) return FALSE;
-    std::lock_guard dcGuard(dc->lock);
     std::lock_guard guard(HandleLock());
     if (!RemoveHandleLocked(*dc)) return FALSE;
+    dc->deleted = true;
     if (dc->metafile) {
         for (int i = 0; i < dc->recorder.slotCount; ++i) {
             const uintptr_t h = TableSlot(dc->recorder, i);
@@ -203,6 +228,7 @@ try {
         GdiObject* o = LookupLocked(h);
         if (ReleaseSelection(o)) RemoveHandleLocked(*o);
     }
+    dc->brushObject = nullptr, dc->penObject = nullptr, dc->fontObject = nullptr, dc->target = nullptr;
     return TRUE;
 } catch (...) {
     return OutOfMemory(FALSE);
@@ -210,11 +236,12 @@ try {
 
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ object)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
-    const std::shared_ptr<GdiObject> o = Lookup(object);
-    if (!dc || !o) return nullptr;
-    std::lock_guard guard(dc->lock);
-    return dc->metafile ? MetaSelectObject(*dc, *o) : MemorySelectObject(*dc, o);
+    LockedDc dc(hdc);
+    if (!dc) return nullptr;
+    std::lock_guard guard(HandleLock()); // the object stays until the call is done with it
+    GdiObject* o = LookupLocked(object);
+    if (!o) return nullptr;
+    return dc->metafile ? MetaSelectObject(*dc, *o) : MemorySelectObject(*dc, *o);
 } catch (...) {
     return OutOfMemory(nullptr);
 }
@@ -228,13 +255,12 @@ BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom)
 
 BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    LockedDc dc(hdc);
     if (!dc) return FALSE;
-    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaPatBlt(*dc, x, y, width, height, rop);
     bool white;
     if (rop == PATCOPY) {
-        const Brush* brush = dc->brushObject.get();
+        const Brush* brush = dc->brushObject;
         if (!brush || brush->style == BS_NULL) return TRUE;
         white = IsWhite(brush->color);
     } else if (rop == BLACKNESS || rop == WHITENESS) {
@@ -242,7 +268,7 @@ try {
     } else {
         return FALSE; // only the pattern and constant operations are painted
     }
-    Raster* raster = Target(*dc);
+    Raster* raster = dc->target;
     if (!raster) return TRUE;
     // Corners to device units; a negative extent covers the pixels from the
     // far corner + 1 up to and including the origin, as GDI's blits do.
@@ -262,7 +288,7 @@ try {
 // previous brush selected back, so a metafile DC records all three steps.
 int WINAPI FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
 try {
-    if (!rect || !DcOf(hdc)) return FALSE;
+    if (!rect || !LockedDc(hdc)) return FALSE;
     HGDIOBJ previous = SelectObject(hdc, brush);
     PatBlt(hdc, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, PATCOPY);
     if (previous) SelectObject(hdc, previous);
@@ -273,11 +299,10 @@ try {
 
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    LockedDc dc(hdc);
     if (!dc) return FALSE;
-    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaRectangle(*dc, left, top, right, bottom);
-    Raster* raster = Target(*dc);
+    Raster* raster = dc->target;
     if (raster) PaintRectangle(*dc, *raster, Transform(*dc).Rect(left, top, right, bottom));
     return TRUE;
 } catch (...) {
@@ -286,15 +311,15 @@ try {
 
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR chars, int count)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
-    if (!dc || count < 0) return FALSE;
+    if (count < 0) return FALSE;
+    LockedDc dc(hdc);
+    if (!dc) return FALSE;
     if (!chars) count = 0;
-    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaTextOut(*dc, x, y, chars, count);
-    Raster* raster = Target(*dc);
+    Raster* raster = dc->target;
     if (!raster || count == 0) return TRUE;
     const Transform t(*dc);
-    const Font* font = dc->fontObject.get();
+    const Font* font = dc->fontObject;
     const bool systemFont = !font || dc->font == GetStockObject(SYSTEM_FONT);
     const LOGFONTA deviceFont = font ? DeviceFont(*dc, t, font->logfont) : LOGFONTA{};
     TextStyle style;

@@ -72,7 +72,8 @@ inline uintptr_t& TableSlot(Recorder& rec, int index)
 
 struct Dc : GdiObject {
     Dc() : GdiObject(Kind::Dc) {}
-    std::mutex lock; // every operation on the DC holds it
+    std::mutex lock;      // every operation on the DC holds it
+    bool deleted = false; // DeleteDC has run; guarded by `lock`
     bool metafile = false;
     Recorder recorder;
 
@@ -80,11 +81,11 @@ struct Dc : GdiObject {
     // count; on a metafile DC only their handles are kept, as GDI does.
     HGDIOBJ brush = nullptr, pen = nullptr, font = nullptr, bitmap = nullptr;
     // A memory DC's selected objects themselves, and the raster it paints
-    // into (null for the default bitmap).
-    std::shared_ptr<Brush> brushObject;
-    std::shared_ptr<Pen> penObject;
-    std::shared_ptr<Font> fontObject;
-    std::shared_ptr<Bitmap> bitmapObject;
+    // into (null for the default bitmap). An object keeps its handle, and so
+    // its place in the table, while a memory DC has it selected.
+    const Brush* brushObject = nullptr;
+    const Pen* penObject = nullptr;
+    const Font* fontObject = nullptr;
     Raster* target = nullptr;
 
     int mapMode = MM_TEXT;
@@ -94,6 +95,29 @@ struct Dc : GdiObject {
     COLORREF textColor = 0;
     COLORREF bkColor = 0xFFFFFF;
     int bkMode = OPAQUE;
+};
+
+// The DC a thread last held, kept for its next call (see LockedDc).
+struct LastDc {
+    HDC handle = nullptr;
+    std::shared_ptr<Dc> dc;
+};
+
+// A DC held for one call: its lock taken and the DC kept alive, or nothing
+// for a handle that names no live DC.
+class LockedDc {
+public:
+    explicit LockedDc(HDC hdc);
+    ~LockedDc();
+    LockedDc(const LockedDc&) = delete;
+    LockedDc& operator=(const LockedDc&) = delete;
+    explicit operator bool() const { return dc_ != nullptr; }
+    Dc& operator*() const { return *dc_; }
+    Dc* operator->() const { return dc_.get(); }
+
+private:
+    std::shared_ptr<Dc> dc_; // locked while set
+    LastDc* last_;
 };
 
 // The handle of a new object, or null (and the object gone) when there is no room.

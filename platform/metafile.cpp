@@ -159,8 +159,6 @@ HGDIOBJ MetaSelectObject(Dc& dc, GdiObject& object)
     int index = FindSlot(rec, o->handle);
     if (index < 0) {
         if (!o->stock) {
-            std::lock_guard guard(HandleLock());
-            if (!HasHandleLocked(*o)) return nullptr; // deleted meanwhile
             try {
                 o->recordedIn.push_back(static_cast<HDC>(HandleOf(dc)));
             } catch (...) {
@@ -179,10 +177,8 @@ HGDIOBJ MetaSelectObject(Dc& dc, GdiObject& object)
 
 void MetaForgetObject(HDC hdc, uintptr_t handle)
 {
-    const std::shared_ptr<Dc> dc = LookupAs<Dc>(hdc, Kind::Dc);
-    if (!dc) return;
-    std::lock_guard guard(dc->lock);
-    if (!dc->metafile) return;
+    LockedDc dc(hdc);
+    if (!dc || !dc->metafile) return;
     Recorder& rec = dc->recorder;
     const int index = FindSlot(rec, handle);
     if (index < 0) return;
@@ -234,14 +230,14 @@ try {
 
 HMETAFILE WINAPI CloseMetaFile(HDC hdc)
 try {
-    const std::shared_ptr<Dc> dc = LookupAs<Dc>(hdc, Kind::Dc);
-    if (!dc || !dc->metafile) return nullptr;
     // The DC goes whatever becomes of its metafile; one that misses a record
     // for lack of memory gives none.
-    auto m = Make<MetafileBits>();
-    if (m) {
-        std::lock_guard guard(dc->lock);
-        bool complete = !dc->recorder.failed;
+    std::shared_ptr<MetafileBits> m;
+    {
+        LockedDc dc(hdc);
+        if (!dc || !dc->metafile) return nullptr;
+        m = Make<MetafileBits>();
+        bool complete = m && !dc->recorder.failed;
         try {
             if (complete) RecordValue(*dc, Op::Eof, 0);
         } catch (...) {

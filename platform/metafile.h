@@ -20,7 +20,7 @@ BOOL MetaSetViewportOrg(Dc& dc, int x, int y);
 BOOL MetaPatBlt(Dc& dc, int x, int y, int width, int height, DWORD rop);
 BOOL MetaRectangle(Dc& dc, int left, int top, int right, int bottom);
 BOOL MetaTextOut(Dc& dc, int x, int y, const char* chars, int count); // FALSE past 0x7FFF characters
-HGDIOBJ MetaSelectObject(Dc& dc, GdiObject& object);
+HGDIOBJ MetaSelectObject(Dc& dc, GdiObject& object); // the caller also holds HandleLock()
 
 // The bits behind a metafile handle, or null.
 inline std::shared_ptr<MetafileBits> MetafileOf(HMETAFILE metafile)

@@ -83,13 +83,12 @@ extern "C" {
 BOOL WINAPI PlayMetaFile(HDC hdc, HMETAFILE metafile)
 try {
     const std::shared_ptr<MetafileBits> m = MetafileOf(metafile);
-    const std::shared_ptr<Dc> dc = LookupAs<Dc>(hdc, Kind::Dc);
-    if (!m || !dc) return FALSE;
+    if (!m) return FALSE;
     const std::vector<uint8_t>& bytes = m->bytes; // kept by m if its handle is deleted meanwhile
-    if (bytes.size() < wmf::HeaderBytes) return FALSE;
     HGDIOBJ pen, brush;
     {
-        std::lock_guard guard(dc->lock);
+        LockedDc dc(hdc);
+        if (!dc || bytes.size() < wmf::HeaderBytes) return FALSE;
         pen = dc->pen;
         brush = dc->brush;
     }

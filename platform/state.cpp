@@ -11,8 +11,6 @@ using namespace lumtar::platform;
 
 namespace {
 
-std::shared_ptr<Dc> DcOf(HDC hdc) { return LookupAs<Dc>(hdc, Kind::Dc); }
-
 // A setter of one field of the DC's state: the previous value back, or on a
 // metafile DC the record written; failed for a handle that is no DC and,
 // counted, when memory runs out.
@@ -20,9 +18,8 @@ template <class T>
 T SetState(HDC hdc, std::type_identity_t<T> value, T Dc::*field, BOOL (*record)(Dc&, T),
                   std::type_identity_t<T> failed)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    LockedDc dc(hdc);
     if (!dc) return failed;
-    std::lock_guard guard(dc->lock);
     if (dc->metafile) return record(*dc, value);
     const T previous = (*dc).*field;
     (*dc).*field = value;
@@ -39,9 +36,8 @@ using MetaXY = BOOL (*)(Dc&, int, int);
 template <class XY>
 BOOL SetPair(HDC hdc, int x, int y, XY* old, MetaXY record, XY Dc::*field)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    LockedDc dc(hdc);
     if (!dc) return FALSE;
-    std::lock_guard guard(dc->lock);
     if (dc->metafile) return record(*dc, x, y);
     if (old) *old = (*dc).*field;
     if constexpr (std::is_same_v<XY, SIZE>) {
@@ -65,9 +61,8 @@ UINT WINAPI SetTextAlign(HDC hdc, UINT align)
 
 UINT WINAPI GetTextAlign(HDC hdc)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    LockedDc dc(hdc);
     if (!dc) return 0;
-    std::lock_guard guard(dc->lock);
     return dc->metafile ? 0 : dc->textAlign; // a metafile DC keeps no alignment to report
 } catch (...) {
     return OutOfMemory(GDI_ERROR);
@@ -85,9 +80,8 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
 
 int WINAPI SetBkMode(HDC hdc, int mode)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    LockedDc dc(hdc);
     if (!dc) return 0;
-    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaSetBkMode(*dc, mode);
     if (mode != TRANSPARENT && mode != OPAQUE) return 0;
     const int previous = dc->bkMode;
@@ -99,9 +93,8 @@ try {
 
 int WINAPI SetMapMode(HDC hdc, int mode)
 try {
-    const std::shared_ptr<Dc> dc = DcOf(hdc);
+    LockedDc dc(hdc);
     if (!dc) return 0;
-    std::lock_guard guard(dc->lock);
     if (dc->metafile) return MetaSetMapMode(*dc, mode);
     const int previous = dc->mapMode;
     if (mode == previous) return previous;
