@@ -35,7 +35,7 @@ void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long hei
     const auto stride = static_cast<std::size_t>(BmpStride(width));
     const int copyWidth = static_cast<int>(std::min<long long>(width, raster.width));
     const LockedDc painter(Painter(bitmap));
-    RasterRows rows(raster); // the held fills shown, not painted
+    RowReader rows(raster); // the held fills shown, not painted
     for (long long i = 0; i < count;) {
         uint8_t* dst = out + static_cast<std::size_t>(bottomUp ? (count - 1 - i) : i) * stride;
         const long long row = firstTop + i;
@@ -46,7 +46,7 @@ void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long hei
         }
         // A span of rows read alike; at the bitmap's own width a row,
         // padding included, is copied as it is.
-        const RasterRows::Span span = rows.At(static_cast<int>(row));
+        const RowReader::Span span = rows.At(static_cast<int>(row));
         const long long n = std::min<long long>(span.count, count - i);
         const auto step = bottomUp ? -static_cast<std::ptrdiff_t>(stride) : static_cast<std::ptrdiff_t>(stride);
         if (stride == static_cast<std::size_t>(raster.stride)) {

@@ -39,18 +39,26 @@ void Release(UINT format, HANDLE data)
 
 using lumtar::platform::OutOfMemory;
 
-// The handle stored under format, or null; only the opening thread may
-// ask for the data, anyone whether it is there.
-HANDLE Find(UINT format, bool opened) noexcept
+// step(board) under the board's lock; failure, counted, when memory runs out.
+template <class T, class Step> T WithBoard(T failure, Step step) noexcept
 try {
     Clipboard& c = Board();
     std::lock_guard<std::mutex> guard(c.lock);
-    if (opened && !c.OpenedHere()) return nullptr;
-    for (auto& item : c.items)
-        if (item.first == format) return item.second; // never null: SetClipboardData refuses it
-    return nullptr;
+    return step(c);
 } catch (...) {
-    return OutOfMemory(HANDLE{});
+    return OutOfMemory(failure);
+}
+
+// The handle stored under format, or null; only the opening thread may
+// ask for the data, anyone whether it is there.
+HANDLE Find(UINT format, bool opened)
+{
+    return WithBoard<HANDLE>(nullptr, [&](Clipboard& c) -> HANDLE {
+        if (opened && !c.OpenedHere()) return nullptr;
+        for (auto& item : c.items)
+            if (item.first == format) return item.second; // never null: SetClipboardData refuses it
+        return nullptr;
+    });
 }
 
 } // namespace
@@ -60,64 +68,54 @@ extern "C" {
 HWND WINAPI GetFocus(void) { return nullptr; } // no windows here
 
 BOOL WINAPI OpenClipboard(HWND owner)
-try {
-    Clipboard& c = Board();
-    std::lock_guard<std::mutex> guard(c.lock);
-    if (c.open && c.owner != std::this_thread::get_id()) return FALSE;
-    c.open = true;
-    c.owner = std::this_thread::get_id();
-    return TRUE;
-} catch (...) {
-    return OutOfMemory(FALSE);
+{
+    return WithBoard<BOOL>(FALSE, [](Clipboard& c) -> BOOL {
+        if (c.open && c.owner != std::this_thread::get_id()) return FALSE;
+        c.open = true;
+        c.owner = std::this_thread::get_id();
+        return TRUE;
+    });
 }
 
 BOOL WINAPI CloseClipboard(void)
-try {
-    Clipboard& c = Board();
-    std::lock_guard<std::mutex> guard(c.lock);
-    if (!c.OpenedHere()) return FALSE;
-    c.open = false;
-    return TRUE;
-} catch (...) {
-    return OutOfMemory(FALSE);
+{
+    return WithBoard<BOOL>(FALSE, [](Clipboard& c) -> BOOL {
+        if (!c.OpenedHere()) return FALSE;
+        c.open = false;
+        return TRUE;
+    });
 }
 
+// What the board lets go of is released after its lock.
 BOOL WINAPI EmptyClipboard(void)
-try {
-    Clipboard& c = Board();
+{
     std::vector<std::pair<UINT, HANDLE>> released;
-    {
-        std::lock_guard<std::mutex> guard(c.lock);
+    const BOOL emptied = WithBoard<BOOL>(FALSE, [&](Clipboard& c) -> BOOL {
         if (!c.OpenedHere()) return FALSE;
         released.swap(c.items);
-    }
+        return TRUE;
+    });
     for (auto& [format, data] : released) Release(format, data);
-    return TRUE;
-} catch (...) {
-    return OutOfMemory(FALSE);
+    return emptied;
 }
 
 HANDLE WINAPI SetClipboardData(UINT format, HANDLE data)
-try {
+{
     if (!data) return nullptr; // delayed rendering is not offered
-    Clipboard& c = Board();
     std::pair<UINT, HANDLE> replaced{0, nullptr};
-    {
-        std::lock_guard<std::mutex> guard(c.lock);
+    const HANDLE stored = WithBoard<HANDLE>(nullptr, [&](Clipboard& c) -> HANDLE {
         if (!c.OpenedHere()) return nullptr;
-        bool stored = false;
         for (auto& item : c.items)
             if (item.first == format) {
                 if (item.second != data) replaced = item;
                 item.second = data;
-                stored = true;
+                return data;
             }
-        if (!stored) c.items.emplace_back(format, data);
-    }
+        c.items.emplace_back(format, data);
+        return data;
+    });
     if (replaced.second) Release(replaced.first, replaced.second);
-    return data;
-} catch (...) {
-    return OutOfMemory(nullptr);
+    return stored;
 }
 
 HANDLE WINAPI GetClipboardData(UINT format)

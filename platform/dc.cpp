@@ -113,7 +113,7 @@ void FillDevice(Raster& raster, const RECT& r, bool white)
 // pixels and the brush inside. A lone pixel is a closed figure of zero-length
 // lines and stays unpainted; without a pen the brush covers all but the last
 // column and row.
-void PaintRectangle(Dc& dc, Raster& raster, const RECT& r)
+void RectangleInRaster(Dc& dc, Raster& raster, const RECT& r)
 {
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width == 0 || height == 0) return;
@@ -222,6 +222,7 @@ try {
             GdiObject* o = h ? LookupLocked(reinterpret_cast<void*>(h)) : nullptr;
             if (o) std::erase(o->recordedIn, hdc);
         }
+        dc->recorder = Recorder{}; // its bytes need not wait for a thread that kept the DC
         return TRUE;
     }
     for (HGDIOBJ h : {dc->brush, dc->pen, dc->font, dc->bitmap}) {
@@ -303,7 +304,7 @@ try {
     if (!dc) return FALSE;
     if (dc->metafile) return MetaRectangle(*dc, left, top, right, bottom);
     Raster* raster = dc->target;
-    if (raster) PaintRectangle(*dc, *raster, Transform(*dc).Rect(left, top, right, bottom));
+    if (raster) RectangleInRaster(*dc, *raster, Transform(*dc).Rect(left, top, right, bottom));
     return TRUE;
 } catch (...) {
     return OutOfMemory(FALSE);

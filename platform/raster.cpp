@@ -174,10 +174,12 @@ void RasterHoldFill(Raster& raster, int left, int top, int right, int bottom, bo
     Hold(raster, UnorderedSpan(left, right, raster.width), UnorderedSpan(top, bottom, raster.height), white);
 }
 
-// The outline is the outermost ring of pixels; a rectangle one or two pixels
-// across is all outline.
+// paint(columns, rows, white) for a rectangle's outline, the outermost ring
+// of pixels, in the pen's colour, then for its inside in the brush's; a
+// rectangle one or two pixels across is all outline.
 template <typename Paint>
-void PaintRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite, Paint paint)
+void ForOutlineAndInside(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite,
+                         Paint paint)
 {
     long long l = std::min(left, right), r = std::max(left, right);
     long long t = std::min(top, bottom), b = std::max(top, bottom);
@@ -189,7 +191,7 @@ void PaintRectangle(Raster& raster, int left, int top, int right, int bottom, bo
 
 void RasterRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite)
 {
-    PaintRectangle(raster, left, top, right, bottom, penWhite, brushWhite, [&](Span xs, Span ys, bool white) {
+    ForOutlineAndInside(raster, left, top, right, bottom, penWhite, brushWhite, [&](Span xs, Span ys, bool white) {
         if (!raster.held.empty()) RasterSettleRows(raster, ys.from, ys.to);
         FillSpans(raster, xs, ys, white);
     });
@@ -197,7 +199,7 @@ void RasterRectangle(Raster& raster, int left, int top, int right, int bottom, b
 
 void RasterHoldRectangle(Raster& raster, int left, int top, int right, int bottom, bool penWhite, bool brushWhite)
 {
-    PaintRectangle(raster, left, top, right, bottom, penWhite, brushWhite,
+    ForOutlineAndInside(raster, left, top, right, bottom, penWhite, brushWhite,
                    [&](Span xs, Span ys, bool white) { Hold(raster, xs, ys, white); });
 }
 
@@ -244,10 +246,10 @@ void RasterSettleRows(Raster& raster, int top, int bottom)
 void RasterSettle(Raster& raster)
 {
     if (raster.held.empty()) return;
-    RasterRows rows(raster);
+    RowReader rows(raster);
     const size_t stride = static_cast<size_t>(raster.stride);
     for (int y = raster.held.top; y < raster.held.bottom;) {
-        const RasterRows::Span span = rows.At(y);
+        const RowReader::Span span = rows.At(y);
         uint8_t* own = raster.bits.data() + static_cast<size_t>(y) * stride;
         if (span.row != own)
             for (int i = 0; i < span.count; ++i) std::memcpy(own + i * stride, span.row, stride);
@@ -258,7 +260,7 @@ void RasterSettle(Raster& raster)
 
 // The fills' top and bottom edges cut the rows into bands that the same
 // fills cover; each band's row is worked out once, for all of its rows.
-RasterRows::RasterRows(const Raster& raster) : raster_(raster)
+RowReader::RowReader(const Raster& raster) : raster_(raster)
 {
     cuts_.reserve(16);
     int lastTop = INT_MIN, lastBottom = INT_MIN;
@@ -273,7 +275,7 @@ RasterRows::RasterRows(const Raster& raster) : raster_(raster)
     }
 }
 
-RasterRows::Span RasterRows::At(int y)
+RowReader::Span RowReader::At(int y)
 {
     const size_t stride = static_cast<size_t>(raster_.stride);
     const uint8_t* own = raster_.bits.data() + static_cast<size_t>(y) * stride;
@@ -295,7 +297,7 @@ RasterRows::Span RasterRows::At(int y)
 }
 
 // The band of row y, and which fills cover it.
-void RasterRows::Prepare(int y)
+void RowReader::Prepare(int y)
 {
     while (y >= cuts_[band_ + 1]) {
         ++band_;
@@ -316,7 +318,7 @@ void RasterRows::Prepare(int y)
 
 // The band's row: the colour its fills leave (value_) and the pixels any of
 // them covers (cover_), then the runs of bytes to copy or to merge.
-void RasterRows::Build()
+void RowReader::Build()
 {
     const size_t stride = static_cast<size_t>(raster_.stride);
     const std::vector<HeldFill>& fills = raster_.held.fills;

@@ -67,14 +67,14 @@ void RasterSettleRows(Raster& raster, int top, int bottom); // rows top .. botto
 // them held (GetDIBits). At(y) gives rows y .. y + count - 1, top-down from
 // call to call: row y + i is at row + i * step, the raster's own rows where
 // no fill covers them, else one row put together here (step 0).
-class RasterRows {
+class RowReader {
 public:
     struct Span {
         const uint8_t* row;
         size_t step;
         int count;
     };
-    explicit RasterRows(const Raster& raster);
+    explicit RowReader(const Raster& raster);
     Span At(int y); // y no smaller than in the call before
 
 private:

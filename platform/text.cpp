@@ -105,10 +105,7 @@ void SettleUnder(Raster& raster, const Turn& turn, double y, const LineBox& box)
 
 // Upright: glyph row r lands on device row y + r, its bytes shifted into the
 // raster's bytes; a byte that reaches past either edge goes pixel by pixel.
-// `cellByte` is the first byte of the word in which the background cell was
-// just filled, or -1: a glyph that fits that word is written through it, so
-// that reading the word back waits on no store of another width.
-void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& glyph, bool white, long long cellByte)
+void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& glyph, bool white)
 {
     const uint8_t lastMask = static_cast<uint8_t>(0xFF00u >> (((glyph.width - 1) % 8) + 1));
     // A glyph up to 56 pixels wide that lies within the raster's width: each
@@ -116,9 +113,7 @@ void PaintGlyphUpright(Raster& raster, long long x, long long y, const Glyph& gl
     // in memory. Near the right edge the word ends with the row, so the line
     // pixels still fit it: x + width <= stride * 8.
     if (x >= 0 && x + glyph.width <= raster.width && glyph.pitch <= 7 && raster.stride >= 8) {
-        const bool inCell = cellByte >= 0 && cellByte + 8 <= raster.stride && x >= 8 * cellByte &&
-                            x + glyph.width <= 8 * cellByte + 64;
-        const long long base = inCell ? cellByte : std::min<long long>(x / 8, raster.stride - 8);
+        const long long base = std::min<long long>(x / 8, raster.stride - 8);
         const int shift = static_cast<int>(x - 8 * base);
         // The rows that land on the raster, then one word per row.
         const int first = static_cast<int>(std::clamp<long long>(-y, 0, glyph.rows));
@@ -253,20 +248,17 @@ void TextUpright(Raster& raster, const TextStyle& style, long long x, long long 
     if (top >= bottom) return;
     if (!raster.held.empty()) RasterSettleRows(raster, clipRow(top), clipRow(bottom));
 
-    long long cellByte = -1;
     if (cell) {
         const int left = clipColumn(x), right = clipColumn(x + line.width);
         const int cellTop = clipRow(y - line.ascent), cellBottom = clipRow(y + line.descent);
-        if (left < right && cellTop < cellBottom) {
+        if (left < right && cellTop < cellBottom)
             RasterFillSettled(raster, left, cellTop, right, cellBottom, style.backgroundWhite);
-            if ((right - 1) / 8 - left / 8 < 8) cellByte = left / 8;
-        }
     }
     long long pen = x;
     for (int i = 0; i < count; ++i) {
         const Glyph& glyph = line.GlyphOf(chars[i]);
         if (glyph.width != 0 && glyph.rows != 0)
-            PaintGlyphUpright(raster, pen + glyph.left, y - glyph.top, glyph, style.textWhite, cellByte);
+            PaintGlyphUpright(raster, pen + glyph.left, y - glyph.top, glyph, style.textWhite);
         pen += glyph.advance;
     }
 }

@@ -537,13 +537,13 @@ TEST(RasterText, ThreadsDrawTheSamePixels)
 
 // ---- Held painting ----------------------------------------------------------
 
-// The rows as RasterRows gives them to GetDIBits, fills still held.
+// The rows as RowReader gives them to GetDIBits, fills still held.
 std::string HeldPicture(const Raster& raster)
 {
     std::string out;
-    RasterRows rows(raster);
+    RowReader rows(raster);
     for (int y = 0; y < raster.height;) {
-        const RasterRows::Span span = rows.At(y);
+        const RowReader::Span span = rows.At(y);
         for (int i = 0; i < span.count; ++i, ++y) {
             const uint8_t* row = span.row + i * span.step;
             for (int x = 0; x < raster.width; ++x) out += row[x / 8] & (0x80 >> (x % 8)) ? '.' : '#';

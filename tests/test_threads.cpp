@@ -144,3 +144,37 @@ TEST(Threads, FontDeletedWhileOthersSelectIt)
     for (auto& user : users) user.join();
     EXPECT_TRUE(DeleteObject(last.load()));
 }
+
+// DCs deleted on one thread while three others draw on the last one made:
+// each call draws or fails as for any stale handle, and a thread's next call
+// on a deleted DC fails too; none reaches a freed DC (the sanitizer builds
+// watch for that).
+TEST(Threads, DcDeletedWhileOthersDrawOnIt)
+{
+    std::atomic<HDC> last{nullptr};
+    std::atomic<bool> done{false};
+    std::thread maker([&] {
+        for (int i = 0; i < 4000; ++i) {
+            HDC dc = i % 2 ? CreateMetaFileA(nullptr) : CreateCompatibleDC(nullptr);
+            if (HDC previous = last.exchange(dc)) DeleteDC(previous);
+        }
+        done = true;
+    });
+    std::vector<std::thread> users;
+    for (int t = 0; t < 3; ++t)
+        users.emplace_back([&] {
+            while (!done) {
+                HDC dc = last.load();
+                Rectangle(dc, 0, 0, 5, 5);
+                SetBkMode(dc, TRANSPARENT);
+                TextOutA(dc, 0, 0, "7", 1);
+                if (HGDIOBJ previous = SelectObject(dc, GetStockObject(BLACK_BRUSH))) SelectObject(dc, previous);
+            }
+        });
+    maker.join();
+    for (auto& user : users) user.join();
+    HDC dc = last.load();
+    EXPECT_TRUE(Rectangle(dc, 0, 0, 5, 5));
+    EXPECT_TRUE(DeleteDC(dc));
+    EXPECT_FALSE(Rectangle(dc, 0, 0, 5, 5)); // the DC kept for this thread's next call is not taken
+}
