@@ -149,7 +149,8 @@ LOGFONTA DeviceFont(const Dc& dc, const Transform& t, const LOGFONTA& logical)
 }
 
 // The DC this thread last worked on, kept for its next call, which then
-// takes the DC's lock alone and not the table's first.
+// takes the DC's lock alone and not the table's first: per call, BarToWmf
+// 37.9 k -> 30.7 k instructions, Bar2Hdc + GetDIBits 78.2 k -> 70.7 k.
 thread_local LastDc lastDc;
 
 } // namespace
