@@ -31,8 +31,8 @@ int IsEanDigitsValid(const TextFacts& t)
     switch (t.length) {
     case 7:
     case 12: return 1;
-    case 8: return t.copy[7] == '0' + Ean8CheckDigit(t.copy);
-    case 13: return t.copy[12] == '0' + Ean13CheckDigit(t.copy);
+    case 8: return t.copy[7] == '0' + Gs1CheckDigit(t.copy, 7);
+    case 13: return t.copy[12] == '0' + Gs1CheckDigit(t.copy, 12);
     default: return 0;
     }
 }

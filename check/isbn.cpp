@@ -34,7 +34,7 @@ int EanFromIsbn(char* eanOut, const char* isbn)
     IsbnHyphenlessForm(isbn, form); // at most ten characters remain after either test
     // The blank holds the place of the EAN-13 check digit.
     wsprintfA(eanOut, "978%9.9s ", form);
-    eanOut[12] = static_cast<char>('0' + Ean13CheckDigit(eanOut));
+    eanOut[12] = static_cast<char>('0' + Gs1CheckDigit(eanOut, 12));
     return 1;
 }
 

@@ -2,9 +2,9 @@
 #include "symbols/ean8.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "check/checkdigit.h"
-#include "render/rotation.h"
 #include "symbols/ean_modules.h"
 
 namespace lumtar {
@@ -13,31 +13,21 @@ namespace {
 constexpr int Box = 3 + 4 * 7 + 5 + 4 * 7 + 3; // guard, left half, centre, right half and check, guard
 static_assert(Box == 67);
 
-const EanDigitRecord& Digit(char c) { return EanDigitPatterns[c - '0']; }
-
 } // namespace
 
 int DrawEan8(HDC hdc, const char* text, const RECT* rect, int textHeight)
 {
-    const int w = std::abs(rect->left - rect->right) / Box;
+    char digits[8]; // the seven of the text and the check digit
+    std::memcpy(digits, text, 7);
+    digits[7] = static_cast<char>('0' + Gs1CheckDigit(text, 7));
+    const ModuleBox box{hdc, rect, ModuleWidth(rect, Box), false, textHeight != 0, 3, rect->bottom};
     // Data bars stop short of the text line on the side of rect.bottom that
     // lies inside the rectangle; guard bars by a fortieth of the height.
-    const int dataBottom = rect->top < rect->bottom ? -textHeight : textHeight;
+    const int digitBottom = rect->top < rect->bottom ? -textHeight : textHeight;
     const int guardBottom = -(std::abs(rect->top - rect->bottom) / 40);
-    const char checkChar = static_cast<char>('0' + Ean8CheckDigit(text));
-    auto drawChar = [&](const char* c, int module) {
-        if (textHeight != 0) DrawBarText(hdc, rect->left + module * w, rect->bottom, c, 1);
-    };
 
     const UINT savedAlign = SetTextAlign(hdc, TA_BOTTOM | TA_CENTER);
-    DrawEanModules(hdc, EanNormalGuard, rect, 0, 3, guardBottom, Box);
-    for (int i = 0; i < 4; ++i) {
-        const int m = 3 + 7 * i;
-        DrawEanModules(hdc, Digit(text[i]).SetA, rect, m, 7, dataBottom, Box);
-        drawChar(text + i, m + 3);
-    }
-    DrawEanRightHalf(hdc, rect, Box, 31, text + 4, 3, checkChar, dataBottom, guardBottom, textHeight);
-
+    DrawGuardedHalves(box, digits, 4, 0, 0, digitBottom, guardBottom);
     SetTextAlign(hdc, savedAlign);
     return 1;
 }

@@ -6,42 +6,54 @@
 
 namespace lumtar {
 
-int DrawEanModules(HDC hdc, uint16_t pattern, const RECT* rect, int startModule, int moduleCount, int bottomOffset,
-                   int boxModules)
+int ModuleWidth(const RECT* rect, int boxModules) { return std::abs(rect->right - rect->left) / boxModules; }
+
+int DrawModules(const ModuleBox& box, Modules pattern, int start, int bottomOffset)
 {
-    const int w = std::abs(rect->right - rect->left) / boxModules; // truncates; the rest stays blank
-    const int bottom = rect->bottom + bottomOffset;
-    int runStart = rect->left + startModule * w;
+    const int w = box.moduleWidth;
+    const int top = box.rect->top, bottom = box.rect->bottom + bottomOffset;
+    int runStart = box.rect->left + start * w;
     int x = runStart;
-    for (int i = 0; i < moduleCount; ++i, pattern = static_cast<uint16_t>(pattern << 1)) {
-        if (pattern & 0x8000) {
+    for (int bit = pattern.count - 1; bit >= 0; --bit) {
+        if ((pattern.bits >> bit) & 1) {
             x += w; // the bar grows
+            if (!box.rectanglePerModule) continue;
+            DrawBarRect(box.hdc, runStart, top, x, bottom); // drawn even when w is 0
+            runStart = x;
             continue;
         }
-        if (x != runStart) DrawBarRect(hdc, runStart, rect->top, x, bottom);
+        if (x != runStart) DrawBarRect(box.hdc, runStart, top, x, bottom);
         x += w;
         runStart = x;
     }
-    if (x != runStart) DrawBarRect(hdc, runStart, rect->top, x, bottom);
-    return moduleCount;
+    if (x != runStart) DrawBarRect(box.hdc, runStart, top, x, bottom);
+    return start + pattern.count;
 }
 
-void DrawEanRightHalf(HDC hdc, const RECT* rect, int boxModules, int centre, const char* digits, int count,
-                      char checkChar, int dataBottom, int guardBottom, int textHeight)
+int DrawDigits(const ModuleBox& box, const DigitRun& run, int start, int bottomOffset)
 {
-    const int w = std::abs(rect->left - rect->right) / boxModules;
-    auto drawChar = [&](const char* c, int module) {
-        if (textHeight != 0) DrawBarText(hdc, rect->left + module * w, rect->bottom, c, 1);
-    };
-    DrawEanModules(hdc, EanCentreGuard, rect, centre, 5, guardBottom, boxModules);
-    int m = centre + 5;
-    for (int j = 0; j < count; ++j, m += 7) {
-        DrawEanModules(hdc, EanDigitPatterns[digits[j] - '0'].SetC, rect, m, 7, dataBottom, boxModules);
-        drawChar(digits + j, m + 3);
+    int m = start;
+    for (int i = 0; i < run.count; ++i) {
+        const bool setB = (run.setB >> (run.count - 1 - i)) & 1;
+        const Modules code{EanDigits[run.digits[i] - '0'].codes[setB ? SetB : run.set], 7};
+        const int codeStart = m;
+        m = DrawModules(box, code, m, bottomOffset);
+        if (i != run.count - 1 && run.separator.count != 0) m = DrawModules(box, run.separator, m, bottomOffset);
+        if (box.digitText)
+            DrawBarText(box.hdc, box.rect->left + (codeStart + box.textModule) * box.moduleWidth, box.textY,
+                        run.digits + i, 1);
     }
-    DrawEanModules(hdc, EanDigitPatterns[checkChar - '0'].SetC, rect, m, 7, dataBottom, boxModules);
-    drawChar(&checkChar, m + 3);
-    DrawEanModules(hdc, EanNormalGuard, rect, m + 7, 3, guardBottom, boxModules);
+    return m;
+}
+
+void DrawGuardedHalves(const ModuleBox& box, const char* digits, int count, unsigned leftSetB, int start,
+                       int digitBottom, int guardBottom)
+{
+    int m = DrawModules(box, NormalGuard, start, guardBottom);
+    m = DrawDigits(box, {digits, count, SetA, leftSetB}, m, digitBottom);
+    m = DrawModules(box, CentreGuard, m, guardBottom);
+    m = DrawDigits(box, {digits + count, count, SetC}, m, digitBottom);
+    DrawModules(box, NormalGuard, m, guardBottom);
 }
 
 } // namespace lumtar

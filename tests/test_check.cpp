@@ -12,27 +12,24 @@ using namespace lumtar;
 
 namespace {
 
-struct CheckCase {
-    const char* digits;
-    int expected;
-};
-
-TEST(CheckDigits, Ean13)
+TEST(CheckDigits, Gs1)
 {
-    const CheckCase cases[] = {
-        {"400638133393", 1}, {"123456789012", 8}, {"978123456789", 7}, {"978000000000", 2},
-        {"000000000000", 0},  // d = 10 becomes 0
-        {"4006381333931", 1}, // the check position itself is never read
+    struct Case {
+        const char* digits;
+        int count;
+        int expected;
     };
-    for (const auto& c : cases) EXPECT_EQ(Ean13CheckDigit(c.digits), c.expected) << c.digits;
-    // Blanks count -16: S = -16 * 6 = -96, r = -6, d = 16 is returned unchanged.
-    EXPECT_EQ(Ean13CheckDigit(" 0 0 0 0 0 0"), 16);
-}
-
-TEST(CheckDigits, Ean8)
-{
-    const CheckCase cases[] = {{"9638507", 4}, {"1234567", 0}, {"96385074", 4}};
-    for (const auto& c : cases) EXPECT_EQ(Ean8CheckDigit(c.digits), c.expected) << c.digits;
+    const Case cases[] = {
+        {"400638133393", 12, 1}, {"123456789012", 12, 8}, {"978123456789", 12, 7}, {"978000000000", 12, 2},
+        {"000000000000", 12, 0},  // d = 10 becomes 0
+        {"4006381333931", 12, 1}, // the check position itself is never read
+        {"9638507", 7, 4}, {"1234567", 7, 0}, {"96385074", 7, 4},
+        {"03600029145", 11, 2}, // UPC-A: weight 3 on the first digit, as in EAN-8
+        {"036000291452", 11, 2},
+        // Blanks count -16: S = -16 * 6 = -96, r = -6, d = 16 is returned unchanged.
+        {" 0 0 0 0 0 0", 12, 16},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Gs1CheckDigit(c.digits, c.count), c.expected) << c.digits;
 }
 
 TEST(CheckDigits, IsbnCheckChar)

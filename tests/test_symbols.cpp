@@ -226,31 +226,41 @@ TEST(Layout, CheckDigitAlwaysComputed)
     }
 }
 
-// Module writers: one rectangle per run for EAN, one per dark module for UPC-A.
-TEST(Layout, ModuleWriters)
+// The module writer: one rectangle per bar for EAN, one per dark module for UPC-A.
+TEST(Layout, ModuleWriter)
 {
     const RECT box{0, 0, 1070, 100};
-    const RECT upcBox{0, 0, 990, 100};
+    const RECT reversed{1070, 0, 0, 100};
+    auto on = [](HDC h, const RECT& r, bool perModule) {
+        return ModuleBox{h, &r, ModuleWidth(&r, 107), perModule, false, 0, 0};
+    };
     struct Writer {
         const char* name;
         std::function<void(HDC)> draw;
         std::vector<wmf::Rect> rects;
     };
     const Writer cases[] = {
-        {"normal guard at module 8", [&](HDC h) { DrawEanModules(h, EanNormalGuard, &box, 8, 3, 0, 107); },
+        {"normal guard at module 8", [&](HDC h) { DrawModules(on(h, box, false), NormalGuard, 8, 0); },
          {{80, 0, 90, 100}, {100, 0, 110, 100}}},
         {"set C of 0: runs of three and one",
-         [&](HDC h) { DrawEanModules(h, EanDigitPatterns[0].SetC, &box, 0, 7, -10, 107); },
+         [&](HDC h) { DrawModules(on(h, box, false), {EanDigits[0].codes[SetC], 7}, 0, -10); },
          {{0, 0, 30, 90}, {50, 0, 60, 90}}},
-        {"UPC set C of 0: four modules, two to the right",
-         [&](HDC h) { DrawUpcModules(h, UpcRightCodes[0], &upcBox, 0, 7, 0); },
+        {"set C of 0, a rectangle per module",
+         [&](HDC h) { DrawModules(on(h, box, true), {EanDigits[0].codes[SetC], 7}, 2, 0); },
          {{20, 0, 30, 100}, {30, 0, 40, 100}, {40, 0, 50, 100}, {70, 0, 80, 100}}},
-        {"reversed rectangle: still from left towards increasing x",
+        {"narrower than the box: a rectangle per module still drawn, empty",
          [&](HDC h) {
-             const RECT reversed{1070, 0, 0, 100};
-             DrawEanModules(h, EanNormalGuard, &reversed, 0, 3, 0, 107);
+             const RECT narrow{5, 0, 100, 100};
+             DrawModules(on(h, narrow, true), NormalGuard, 0, 0);
+             DrawModules(on(h, narrow, false), NormalGuard, 0, 0);
          },
+         {{5, 0, 5, 100}, {5, 0, 5, 100}}},
+        {"reversed rectangle: still from left towards increasing x",
+         [&](HDC h) { DrawModules(on(h, reversed, false), NormalGuard, 0, 0); },
          {{1070, 0, 1080, 100}, {1090, 0, 1100, 100}}},
+        {"add-on digits 1 and 2 in sets B and A, a separator between",
+         [&](HDC h) { DrawDigits(on(h, box, false), {"12", 2, SetA, 0b10, AddOnSeparator}, 0, 0); },
+         {{10, 0, 30, 100}, {50, 0, 70, 100}, {80, 0, 90, 100}, {110, 0, 120, 100}, {140, 0, 160, 100}}},
     };
     for (const auto& c : cases) {
         RotationState = {};
