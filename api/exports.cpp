@@ -1,15 +1,14 @@
-// The ten exported functions: the arguments checked, then the frame, the type
-// detection, a conversion or an output. lumtar32.def lists them with their
-// ordinals; their contracts are in lumtar32.h. The drawing exports run under
-// the guard (api/guard.h): memory that runs out anywhere in them gives their
-// failure value, and no file is written after it ran out.
+// The ten exported functions but the two file outputs (api/formats.cpp): the
+// arguments checked, then the frame, the type detection, a conversion or the
+// clipboard. lumtar32.def lists them with their ordinals; their contracts are
+// in lumtar32.h. The drawing exports run under the guard (api/guard.h):
+// memory that runs out anywhere in them gives their failure value.
 #include "lumtar32.h"
 
 #include "api/guard.h"
 #include "check/detect.h"
 #include "check/isbn.h"
 #include "output/clipboard.h"
-#include "output/files.h"
 #include "render/frame.h"
 #include "render/limits.h"
 
@@ -28,35 +27,6 @@ extern "C" int LUMTAR_CALL Bar2HdcEx(HDC hdc, const char* text, const RECT* rect
 extern "C" int LUMTAR_CALL Bar2Hdc(HDC hdc, const char* text, const RECT* rect, const LOGFONTA* font, int types)
 {
     return Bar2HdcEx(hdc, text, rect, font, types, 0, 0);
-}
-
-// -------------------------------------------------------------------- files
-
-// The file outputs' drawing rectangles lie within the coordinate space (they
-// check the sizes first), so the frame takes them as they come. A drawing in
-// which memory ran out counts as none, so the file is left alone; the guard
-// then turns the result into BarErrGdi.
-namespace {
-auto Drawing(const char* text, const LOGFONTA* font, int types)
-{
-    return [=](HDC dc, const RECT* rect) { return Guarded(0, [&] { return DrawCode(dc, text, *rect, font, types, 0, 0); }); };
-}
-} // namespace
-
-extern "C" int LUMTAR_CALL BarToWmf(const char* path, const char* text, const LOGFONTA* font, int width, int height,
-                                    int types)
-{
-    if (!text) return BarErrCode;
-    return Guarded(BarErrGdi, [&] { return WmfFile(path, width, height, Drawing(text, font, types)); });
-}
-
-extern "C" int LUMTAR_CALL BarToBmp(const char* path, const char* text, const LOGFONTA* font, int pixelWidth,
-                                    int pixelHeight, int physWidth, int physHeight, int types)
-{
-    if (!text) return BarErrCode;
-    return Guarded(BarErrGdi, [&] {
-        return BmpFile(path, pixelWidth, pixelHeight, physWidth, physHeight, Drawing(text, font, types));
-    });
 }
 
 // ---------------------------------------------------------------- clipboard

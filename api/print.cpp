@@ -1,12 +1,13 @@
 // The exports of lumtar32_print.h: the record checked, the text resolved, the
-// picture planned and made in memory, then stored into a file or the
-// caller's buffer. Under the guard (api/guard.h), as the other exports.
+// picture planned and made in memory by print/picture.cpp, then handed to its
+// sink, a file or the caller's buffer. Under the guard (api/guard.h), as the
+// other exports.
 #include <algorithm>
 #include <cstring>
 
 #include "api/guard.h"
 #include "lumtar32_print.h"
-#include "output/files.h"
+#include "output/encoders.h"
 #include "print/picture.h"
 #include "print/style.h"
 
@@ -31,7 +32,7 @@ void PhysOf(const Request& q, const Plan& plan, Output& o)
     o.physHeight = static_cast<int>((int64_t{plan.height} * 2540 + q.sizing.dpi / 2) / q.sizing.dpi);
 }
 
-int Picture(int format, const char* text, const BarPrintStyle* style, BarPrintInfo& info, Bytes& out)
+int Picture(int format, const char* text, const BarPrintStyle* style, BarPrintInfo& info, lumtar::Picture& out)
 {
     Request q;
     info.problem = style ? CheckStyle(*style, format, q) : BarProblemSize;
@@ -55,6 +56,18 @@ int Picture(int format, const char* text, const BarPrintStyle* style, BarPrintIn
     return PrintPicture(q.output, r, q.style, plan, out);
 }
 
+// The picture of a text in a style, delivered into the sink.
+int Deliver(const lumtar::Sink& sink, int format, const char* text, const BarPrintStyle* style, BarPrintInfo* info)
+{
+    return lumtar::Guarded(BarErrGdi, [&] {
+        BarPrintInfo filled{};
+        lumtar::Picture picture;
+        const int made = Picture(format, text, style, filled, picture);
+        Report(info, filled);
+        return lumtar::Deliver(made, picture, sink);
+    });
+}
+
 } // namespace
 
 extern "C" {
@@ -62,39 +75,14 @@ extern "C" {
 int LUMTAR_CALL BarPrint(const char* path, int format, const char* text, const BarPrintStyle* style,
                          BarPrintInfo* info)
 {
-    return lumtar::Guarded(BarErrGdi, [&] {
-        BarPrintInfo filled{};
-        Bytes picture;
-        int result = Picture(format, text, style, filled, picture);
-        Report(info, filled);
-        if (result != BarOk) return result;
-        if (!path) return BarErrFile;
-        const HFILE file = _lcreat(path, 0);
-        if (file == HFILE_ERROR) return BarErrFile;
-        const UINT size = static_cast<UINT>(picture.size());
-        result = _lwrite(file, reinterpret_cast<const char*>(picture.data()), size) == size ? BarOk : BarErrFile;
-        _lclose(file);
-        return result;
-    });
+    return Deliver(lumtar::FileSink(path), format, text, style, info);
 }
 
 int LUMTAR_CALL BarPrintToMemory(void* buffer, unsigned int size, unsigned int* needed, int format, const char* text,
                                  const BarPrintStyle* style, BarPrintInfo* info)
 {
-    return lumtar::Guarded(BarErrGdi, [&] {
-        if (needed) *needed = 0;
-        BarPrintInfo filled{};
-        Bytes picture;
-        const int result = Picture(format, text, style, filled, picture);
-        Report(info, filled);
-        if (result != BarOk) return result;
-        const auto length = static_cast<unsigned int>(picture.size());
-        if (needed) *needed = length;
-        if (!buffer) return BarOk; // the size query
-        if (size < length) return BarErrFile;
-        std::memcpy(buffer, picture.data(), length);
-        return BarOk;
-    });
+    if (needed) *needed = 0;
+    return Deliver(lumtar::MemorySink(buffer, size, needed), format, text, style, info);
 }
 
 } // extern "C"

@@ -1,5 +1,6 @@
-// The picture formats beside WMF and BMP: PNG from the pixels of the bitmap
-// pipeline, SVG, PDF and EPS from the records of the metafile pipeline.
+// The picture formats and the one pipeline that makes them: PNG from the
+// pixels of a drawn bitmap (as BMP), SVG, PDF and EPS from the records of a
+// recorded metafile (as WMF).
 //
 // A picture is made in memory first, whole; only then is a file created or the
 // caller's buffer filled, so a failure on the way never touches either.
@@ -13,6 +14,7 @@
 
 #include "lumtar32.h"
 #include "lumtar32_gdi.h"
+#include "output/headers.h"
 
 namespace lumtar {
 
@@ -24,7 +26,14 @@ using Bytes = std::vector<uint8_t>;
 // black and 1 white, as GetDIBits hands out a monochrome bitmap. The PNG is
 // 1-bit grayscale with the same bit sense; pHYs when both physical sizes are
 // known. BarOk or BarErrGdi.
-int PngOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, Bytes& out);
+// With a palette the PNG is 1-bit indexed instead, the same bits: index 0
+// the ink, 1 the paper (0xRRGGBB each), the paper transparent or not.
+struct Palette {
+    uint32_t ink = 0, paper = 0xFFFFFF;
+    bool clearPaper = false;
+};
+int PngOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, const Palette* palette,
+              Bytes& out);
 
 // --------------------------------------------------- the recorded drawing
 
@@ -100,15 +109,31 @@ int SvgOfScene(const Scene& scene, int width, int height, Bytes& out);
 int PdfOfScene(const Scene& scene, int width, int height, Bytes& out);
 int EpsOfScene(const Scene& scene, int width, int height, Bytes& out);
 
-// ------------------------------------------------------------ pipelines
+// ------------------------------------------------------------ the pipeline
+//
+// A picture is drawn into a surface (a metafile recorded in memory, or the
+// rows of a monochrome bitmap), encoded once into the bytes of its format,
+// and then handed to a sink: a file or the caller's buffer.
 
-// The metafile bits of a frame drawn as BarToWmf draws it, one logical unit
-// `unit` hundredths of a millimetre; draw(HDC, const RECT*) returns non-zero
-// when it drew a symbol. BarOk, BarErrCode or BarErrGdi.
+// Draws into the DC it is given: BarOk, BarErrCode (nothing drawn) or BarErrGdi.
 using DrawFunction = int (*)(HDC, const RECT*, const void* context);
-int RecordedBits(int width, int height, int unit, DrawFunction draw, const void* context, Bytes& bits);
-// The bottom-up rows of a frame drawn as BarToBmp draws it.
+
+// How a drawing is recorded: with mapped, the window of width x height
+// hundredths of a millimetre in logical units of `unit` of them, set ahead of
+// the drawing, and draw gets the rectangle 50 in from each edge, as BarToWmf
+// draws; without, no mapping at all and the rectangle of the window.
+struct Recording {
+    int width = 0, height = 0;
+    int unit = 1;
+    bool mapped = true;
+};
+// The metafile bits: BarOk, BarErrCode or BarErrGdi.
+int RecordedBits(const Recording& how, DrawFunction draw, const void* context, Bytes& bits);
+// The bottom-up rows of a white monochrome bitmap drawn into, one logical unit
+// a pixel, as BarToBmp draws; the size checked as BarToBmp checks it.
 int DrawnRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* context, Bytes& rows);
+// The rows and size of a monochrome bitmap of the caller's; false when it is none.
+bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height);
 
 // Whether a vector picture of that size can be recorded: as BarToWmf takes
 // it, and for SVG, PDF and EPS not empty.
@@ -117,20 +142,46 @@ bool VectorSizeFits(int format, int width, int height);
 // BarToWmf), SVG, PDF and EPS larger than 327 mm are recorded in units of
 // as many hundredths of a millimetre as bring the larger side within them.
 int RecordingUnit(int format, int width, int height);
-// The rows and size of a monochrome bitmap of the caller's; false when it is none.
-bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height);
 
-// A picture of any format from a drawing: BarOk, BarErrCode, BarErrFile (an
+// A picture's bytes: the format's own header (a WMF's placeable header, a
+// BMP's headers and palette) ahead of the drawing's bytes as they came, so
+// that these are never copied; or the whole encoded picture in body.
+struct Picture {
+    uint8_t head[BmpBitsOffset] = {}; // the larger of the two
+    size_t headSize = 0;
+    Bytes body;
+    size_t Size() const { return headSize + body.size(); }
+};
+
+// The encoders, one per format: from a metafile's bits (WMF, SVG, PDF, EPS,
+// EMF) or a bitmap's rows (BMP, PNG, TIFF), taken over by the picture where
+// it can. BarOk, BarErrFile (not a format of that surface) or BarErrGdi.
+int PictureOfBits(int format, Bytes&& bits, int width, int height, Picture& out);
+int PictureOfRows(int format, Bytes&& rows, int width, int height, int physWidth, int physHeight, Picture& out);
+
+// Surface, encoder and all for a drawing: BarOk, BarErrCode, BarErrFile (an
 // unknown format) or BarErrGdi.
 int PictureOf(int format, int width, int height, int physWidth, int physHeight, DrawFunction draw,
-              const void* context, Bytes& out);
-// From a metafile's bits (WMF, SVG, PDF, EPS) or a bitmap's rows (BMP, PNG).
-int PictureOfBits(int format, const Bytes& bits, int width, int height, Bytes& out);
-int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, Bytes& out);
+              const void* context, Picture& out);
 
-// The picture into a file or into the caller's buffer, by the rules of
-// lumtar32_formats.h.
-int StoreFile(const char* path, const Bytes& picture);
-int StoreMemory(const Bytes& picture, void* buffer, unsigned int size, unsigned int* needed);
+// The two sinks, by the rules of lumtar32_formats.h: a file created only
+// once the picture is whole (BarErrFile when it cannot be written whole), or
+// the caller's buffer with the size needed (buffer null: the size only).
+struct Sink {
+    const char* path = nullptr;
+    void* buffer = nullptr;
+    unsigned int size = 0;
+    unsigned int* needed = nullptr;
+    bool memory = false;
+};
+inline Sink FileSink(const char* path) { return Sink{path}; }
+inline Sink MemorySink(void* buffer, unsigned int size, unsigned int* needed)
+{
+    return Sink{nullptr, buffer, size, needed, true};
+}
+// `made`: the result of making the picture; anything but BarOk is handed
+// back as it is, with no size needed and nothing stored.
+int Deliver(int made, const Picture& picture, const Sink& sink);
+int Deliver(int made, const Bytes& picture, const Sink& sink);
 
 } // namespace lumtar

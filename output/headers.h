@@ -1,6 +1,6 @@
 // The file headers that lumtar32 writes, field by field in little-endian
 // order, so that neither the host's byte order nor structure packing ever
-// reaches a file. Shared by the file outputs and the lumtar tool.
+// reaches a file.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +58,16 @@ inline void PutBmpFileHeader(uint8_t* header, uint32_t imageSize)
     PutDword(header + 10, BmpBitsOffset);
 }
 
+// The palette behind the info header `at`: entry 0 (the bits that are 0)
+// and entry 1, each 0xRRGGBB, stored blue, green, red, reserved 0.
+inline void PutBmpPalette(uint8_t* at, uint32_t zero, uint32_t one)
+{
+    for (int k = 0; k < 3; ++k) {
+        at[BmpInfoHeaderSize + k] = static_cast<uint8_t>(zero >> (8 * k));
+        at[BmpInfoHeaderSize + 4 + k] = static_cast<uint8_t>(one >> (8 * k));
+    }
+}
+
 // Info header and palette as they go into the file behind the file header.
 // Only the non-zero fields are set: `at` holds BmpInfoSize zero bytes.
 inline void PutBmpInfo(uint8_t* at, int pixelWidth, int pixelHeight, uint32_t imageSize, int physWidth, int physHeight)
@@ -72,10 +82,7 @@ inline void PutBmpInfo(uint8_t* at, int pixelWidth, int pixelHeight, uint32_t im
     PutDword(at + 28, static_cast<uint32_t>(PixelsPerMetre(pixelHeight, physHeight)));
     PutDword(at + 32, 2); // colours used
     PutDword(at + 36, 2); // colours important
-    // Palette entry 0 stays black (0, 0, 0, 0); entry 1 is white.
-    at[44] = 255; // blue
-    at[45] = 255; // green
-    at[46] = 255; // red
+    PutBmpPalette(at, 0x000000, 0xFFFFFF);
 }
 
 } // namespace lumtar

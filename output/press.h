@@ -18,10 +18,11 @@ int TiffOfRows(const uint8_t* rows, int width, int height, int physWidth, int ph
 int EpsOfScene(const Scene& scene, int width, int height, const Ink& ink, Bytes& out);
 
 // PictureOfBits and PictureOfRows with the ink: PDF, EPS and TIFF state a
-// CMYK ink as CMYK; the other formats have RGB only.
-int PictureOfBits(int format, const Bytes& bits, int width, int height, const Ink& ink, Bytes& out);
-int PictureOfRows(int format, const Bytes& rows, int width, int height, int physWidth, int physHeight, const Ink& ink,
-                  Bytes& out);
+// CMYK ink as CMYK; the other formats have RGB only. With a palette, a BMP's
+// and a PNG's two colours are its ink and paper.
+int PictureOfBits(int format, Bytes&& bits, int width, int height, const Ink& ink, Picture& out);
+int PictureOfRows(int format, Bytes&& rows, int width, int height, int physWidth, int physHeight, const Ink& ink,
+                  const Palette* palette, Picture& out);
 
 // An enhanced metafile of the scene, its frame the picture's size in 0.01 mm.
 int EmfOfScene(const Scene& scene, int width, int height, Bytes& out);

@@ -15,7 +15,7 @@ namespace lumtar {
 namespace {
 
 // The memory a TIFF is written into, with libtiff's file position in it.
-struct Sink {
+struct Written {
     Bytes& out;
     size_t at = 0;
     bool failed = false;
@@ -23,7 +23,7 @@ struct Sink {
 
 tmsize_t Read(thandle_t handle, void* data, tmsize_t size)
 {
-    auto* sink = static_cast<Sink*>(handle);
+    auto* sink = static_cast<Written*>(handle);
     const size_t n = std::min(static_cast<size_t>(size), sink->out.size() - std::min(sink->at, sink->out.size()));
     if (n) std::memcpy(data, sink->out.data() + sink->at, n);
     sink->at += n;
@@ -32,7 +32,7 @@ tmsize_t Read(thandle_t handle, void* data, tmsize_t size)
 
 tmsize_t Write(thandle_t handle, void* data, tmsize_t size)
 {
-    auto* sink = static_cast<Sink*>(handle);
+    auto* sink = static_cast<Written*>(handle);
     if (!data || size < 0) return -1; // what libtiff hands on after its own allocation failed
     try {
         if (sink->out.size() < sink->at + size) sink->out.resize(sink->at + size);
@@ -47,13 +47,13 @@ tmsize_t Write(thandle_t handle, void* data, tmsize_t size)
 
 toff_t Seek(thandle_t handle, toff_t offset, int whence)
 {
-    auto* sink = static_cast<Sink*>(handle);
+    auto* sink = static_cast<Written*>(handle);
     sink->at = whence == SEEK_SET ? offset : whence == SEEK_CUR ? sink->at + offset : sink->out.size() + offset;
     return sink->at;
 }
 
 int Close(thandle_t) { return 0; }
-toff_t Size(thandle_t handle) { return static_cast<Sink*>(handle)->out.size(); }
+toff_t Size(thandle_t handle) { return static_cast<Written*>(handle)->out.size(); }
 int Silent(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 // The fields of the one image: false when libtiff could not take one (its codec's memory, say).
@@ -108,7 +108,7 @@ int TiffOfRows(const uint8_t* rows, int width, int height, int physWidth, int ph
 {
     if (!rows || width <= 0 || height <= 0) return BarErrGdi;
     out.clear();
-    Sink sink{out};
+    Written sink{out};
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options) return BarErrGdi;
     TIFFOpenOptionsSetErrorHandlerExtR(options, Silent, nullptr);

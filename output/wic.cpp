@@ -1,7 +1,8 @@
 // PNG and TIFF on Windows through its own imaging component (WIC,
 // windowscodecs.dll): the bitmap's rows top row first, 1 bit a pixel with 0
-// black as the bitmap has them (WIC's BlackWhite format), the resolution in
-// dots per inch; a TIFF in CCITT Group 4, or 32-bit CMYK for a CMYK ink.
+// black as the bitmap has them (WIC's BlackWhite format, or 1bppIndexed with
+// a palette of ink and paper), the resolution in dots per inch; a TIFF in
+// CCITT Group 4, or 32-bit CMYK for a CMYK ink.
 // Written into a memory stream, then copied out.
 #include <windows.h>
 #include <objbase.h>
@@ -71,8 +72,10 @@ struct Encoding {
     IWICBitmapEncoder* encoder = nullptr;
     IWICBitmapFrameEncode* frame = nullptr;
     IPropertyBag2* options = nullptr;
+    IWICPalette* palette = nullptr;
     ~Encoding()
     {
+        Release(palette);
         Release(options);
         Release(frame);
         Release(encoder);
@@ -81,8 +84,16 @@ struct Encoding {
     }
 };
 
+// A PNG's ink and paper as the palette of a 1-bit indexed picture, the same bits.
+bool SetPalette(Encoding& e, const Palette& colors)
+{
+    WICColor entries[2] = {0xFF000000 | colors.ink, (colors.clearPaper ? 0 : 0xFF000000) | colors.paper};
+    return SUCCEEDED(e.factory->CreatePalette(&e.palette)) && SUCCEEDED(e.palette->InitializeCustom(entries, 2)) &&
+           SUCCEEDED(e.frame->SetPalette(e.palette));
+}
+
 bool Encode(Encoding& e, const GUID& container, const uint8_t* rows, int width, int height, int physWidth, int physHeight,
-            const Ink& ink)
+            const Ink& ink, const Palette* palette)
 {
     const bool tiff = IsEqualGUID(container, GUID_ContainerFormatTiff);
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
@@ -93,9 +104,12 @@ bool Encode(Encoding& e, const GUID& container, const uint8_t* rows, int width, 
         FAILED(e.encoder->CreateNewFrame(&e.frame, &e.options)) || !Options(e.options, tiff, ink.cmyk) ||
         FAILED(e.frame->Initialize(e.options)) || FAILED(e.frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))))
         return false;
-    const GUID wanted = ink.cmyk ? GUID_WICPixelFormat32bppCMYK : GUID_WICPixelFormatBlackWhite;
+    const GUID wanted = ink.cmyk   ? GUID_WICPixelFormat32bppCMYK
+                        : palette ? GUID_WICPixelFormat1bppIndexed
+                                  : GUID_WICPixelFormatBlackWhite;
     GUID format = wanted;
     if (FAILED(e.frame->SetPixelFormat(&format)) || !IsEqualGUID(format, wanted)) return false;
+    if (palette && !SetPalette(e, *palette)) return false;
     if (physWidth > 0 && physHeight > 0 &&
         FAILED(e.frame->SetResolution(width * 2540.0 / physWidth, height * 2540.0 / physHeight)))
         return false;
@@ -106,14 +120,14 @@ bool Encode(Encoding& e, const GUID& container, const uint8_t* rows, int width, 
 }
 
 int Picture(const GUID& container, const uint8_t* rows, int width, int height, int physWidth, int physHeight,
-            const Ink& ink, Bytes& out)
+            const Ink& ink, const Palette* palette, Bytes& out)
 {
     if (!rows || width <= 0 || height <= 0) return BarErrGdi;
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED); // or the thread's own apartment, as it is
     bool done = false;
     try {
         Encoding e;
-        done = Encode(e, container, rows, width, height, physWidth, physHeight, ink) && CopyOut(e.stream, out);
+        done = Encode(e, container, rows, width, height, physWidth, physHeight, ink, palette) && CopyOut(e.stream, out);
     } catch (...) { // memory for the pixels or the copy
         done = false;
     }
@@ -123,14 +137,15 @@ int Picture(const GUID& container, const uint8_t* rows, int width, int height, i
 
 } // namespace
 
-int PngOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, Bytes& out)
+int PngOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, const Palette* palette,
+              Bytes& out)
 {
-    return Picture(GUID_ContainerFormatPng, rows, width, height, physWidth, physHeight, Ink{}, out);
+    return Picture(GUID_ContainerFormatPng, rows, width, height, physWidth, physHeight, Ink{}, palette, out);
 }
 
 int TiffOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, const Ink& ink, Bytes& out)
 {
-    return Picture(GUID_ContainerFormatTiff, rows, width, height, physWidth, physHeight, ink, out);
+    return Picture(GUID_ContainerFormatTiff, rows, width, height, physWidth, physHeight, ink, nullptr, out);
 }
 
 } // namespace lumtar

@@ -2,13 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <new>
+#include <utility>
 
-#include "output/files.h"
-#include "render/limits.h"
 #include "lumtar32_formats.h"
-#include "output/encoders.h"
 #include "output/press.h"
 
 namespace lumtar::print {
@@ -29,28 +25,17 @@ Ink InkOf(const Output& o)
     return ink;
 }
 
+// One picture: vector, recorded with the window of the picture in units of
+// `unit` hundredths of a millimetre (coarser where a plain picture is larger
+// than 16-bit coordinates, as BarToFile records it); or raster, one unit a pixel.
 struct Job {
     const Output& o;
     const Resolved& r;
     const Style& s;
     const Plan& plan;
+    bool vector = true;
+    int unit = 1;
 };
-
-// The window the drawing is recorded in: the picture, in coarser units where a
-// plain picture is larger than 16-bit coordinates (as BarToFile records it).
-int Unit(const Job& j)
-{
-    const int larger = j.plan.width > j.plan.height ? j.plan.width : j.plan.height;
-    return j.o.format == BarFmtWmf || larger <= INT16_MAX ? 1 : (larger + INT16_MAX - 1) / INT16_MAX;
-}
-
-int Draw(HDC dc, const Job& j, int unit)
-{
-    if (unit == 1) return DrawPicture(dc, j.r, j.s, j.plan);
-    Plan coarse = j.plan;
-    coarse.rect = {j.plan.rect.left / unit, j.plan.rect.top / unit, j.plan.rect.right / unit, j.plan.rect.bottom / unit};
-    return DrawPicture(dc, j.r, j.s, coarse);
-}
 
 // The paper behind everything and the text's colours, recorded ahead of the drawing.
 void SetColors(HDC dc, const Output& o, int width, int height)
@@ -65,55 +50,39 @@ void SetColors(HDC dc, const Output& o, int width, int height)
     if (o.paper == BarPaperNone) SetBkMode(dc, TRANSPARENT);
 }
 
-// The drawing's metafile bits; mapped: with the window of the picture.
-int Recorded(const Job& j, bool mapped, int unit, Bytes& bits)
+// The drawing as a metafile records it: a DrawFunction of the pipeline.
+int DrawRecorded(HDC dc, const RECT*, const void* context)
 {
-    HDC dc = CreateMetaFileA(nullptr);
-    if (!dc) return BarErrGdi;
-    if (mapped) {
-        SetMapMode(dc, MM_ANISOTROPIC);
-        SetWindowExtEx(dc, j.plan.width / unit, j.plan.height / unit, nullptr);
-        SetWindowOrgEx(dc, 0, 0, nullptr);
-        SetColors(dc, j.o, j.plan.width / unit, j.plan.height / unit);
-    }
-    const int drawn = Draw(dc, j, unit);
-    HMETAFILE metafile = CloseMetaFile(dc);
-    if (!metafile) return BarErrGdi;
-    int result = drawn ? BarOk : BarErrCode;
-    const UINT size = GetMetaFileBitsEx(metafile, 0, nullptr);
-    if (size == 0) {
-        result = BarErrGdi;
-    } else if (result == BarOk) {
-        try {
-            bits.resize(size);
-            if (GetMetaFileBitsEx(metafile, size, bits.data()) != size) result = BarErrGdi;
-        } catch (const std::bad_alloc&) {
-            result = BarErrGdi;
-        }
-    }
-    DeleteMetaFile(metafile);
-    return result;
+    const Job& j = *static_cast<const Job*>(context);
+    if (j.vector) SetColors(dc, j.o, j.plan.width / j.unit, j.plan.height / j.unit);
+    if (j.unit == 1) return DrawPicture(dc, j.r, j.s, j.plan) ? BarOk : BarErrCode;
+    Plan coarse = j.plan;
+    const RECT& rect = j.plan.rect;
+    coarse.rect = {rect.left / j.unit, rect.top / j.unit, rect.right / j.unit, rect.bottom / j.unit};
+    return DrawPicture(dc, j.r, j.s, coarse) ? BarOk : BarErrCode;
 }
 
-Edit EditOf(const Job& j, bool vector, int unit)
+Edit EditOf(const Job& j)
 {
     Edit e;
     e.bwr = j.plan.bwrUnits;
     e.across = j.plan.turned;
     e.flip = j.plan.flip;
-    e.width = j.plan.width / unit;
-    e.height = j.plan.height / unit;
-    e.recolor = vector && j.o.Colored();
+    e.width = j.plan.width / j.unit;
+    e.height = j.plan.height / j.unit;
+    e.recolor = j.vector && j.o.Colored();
     e.ink = Colorref(j.o.ink);
     e.paper = Colorref(j.o.paperColor);
     return e;
 }
 
-// The recorded bits, edited where the record asks for it.
-int EditedBits(const Job& j, bool vector, int unit, Bytes& bits)
+// The recorded bits, edited where the record asks for it; a vector picture's
+// with the window of the picture.
+int EditedBits(const Job& j, Bytes& bits)
 {
-    const int result = Recorded(j, vector, unit, bits);
-    const Edit e = EditOf(j, vector, unit);
+    const Recording how{j.plan.width, j.plan.height, j.unit, j.vector};
+    const int result = RecordedBits(how, DrawRecorded, &j, bits);
+    const Edit e = EditOf(j);
     if (result != BarOk || (!e.bwr && !e.flip && !e.recolor)) return result;
     Bytes edited;
     if (!EditRecords(bits, e, edited)) return BarErrGdi;
@@ -121,144 +90,74 @@ int EditedBits(const Job& j, bool vector, int unit, Bytes& bits)
     return BarOk;
 }
 
-int VectorPicture(const Job& j, Bytes& out)
+// An SVG without its white background, or with a note on the CMYK ink.
+void EditSvg(const Output& o, Bytes& svg)
 {
-    const int w = j.plan.width, h = j.plan.height;
-    // As BarToWmf: the far edge of the drawing rectangle within the coordinate space.
-    if (!InCoordinateSpace(int64_t{w} - 100) || !InCoordinateSpace(int64_t{h} - 100)) return BarErrGdi;
-    if (j.o.format != BarFmtWmf && (w <= 0 || h <= 0)) return BarErrGdi;
-    Bytes bits;
-    const int result = EditedBits(j, true, Unit(j), bits);
-    if (result != BarOk) return result;
-    if (j.o.format == BarFmtWmf) {
-        out.resize(PlaceableHeaderSize + bits.size());
-        PutPlaceableHeader(out.data(), w, h);
-        std::memcpy(out.data() + PlaceableHeaderSize, bits.data(), bits.size());
-        return BarOk;
-    }
-    if (PictureOfBits(j.o.format, bits, w, h, InkOf(j.o), out) != BarOk) return BarErrGdi;
-    if (j.o.format == BarFmtSvg && j.o.paper == BarPaperNone) {
-        // Without the white background that comes first.
+    if (o.paper == BarPaperNone) { // the background's rectangle comes first
         const char rect[] = "<rect ";
-        const auto begin = std::search(out.begin(), out.end(), rect, rect + 6);
-        const auto end = std::find(begin, out.end(), '\n');
-        if (end != out.end()) out.erase(begin, end + 1);
+        const auto begin = std::search(svg.begin(), svg.end(), rect, rect + 6);
+        const auto end = std::find(begin, svg.end(), '\n');
+        if (end != svg.end()) svg.erase(begin, end + 1);
     }
-    if (j.o.format == BarFmtSvg && j.o.cmyk) { // after the XML declaration
+    if (o.cmyk) { // after the XML declaration
         char note[160];
         const int length = std::snprintf(note, sizeof note, "<!-- ink C %d M %d Y %d K %d, stated as RGB #%06x: SVG has no CMYK -->\n",
-                                         j.o.cmykInk[0], j.o.cmykInk[1], j.o.cmykInk[2], j.o.cmykInk[3], j.o.ink);
-        out.insert(std::find(out.begin(), out.end(), '\n') + 1, note, note + length);
+                                         o.cmykInk[0], o.cmykInk[1], o.cmykInk[2], o.cmykInk[3], o.ink);
+        svg.insert(std::find(svg.begin(), svg.end(), '\n') + 1, note, note + length);
     }
+}
+
+int VectorPicture(Job& j, Picture& out)
+{
+    const int w = j.plan.width, h = j.plan.height;
+    if (!VectorSizeFits(j.o.format, w, h)) return BarErrGdi;
+    j.unit = RecordingUnit(j.o.format, w, h);
+    Bytes bits;
+    const int result = EditedBits(j, bits);
+    if (result != BarOk) return result;
+    if (PictureOfBits(j.o.format, std::move(bits), w, h, InkOf(j.o), out) != BarOk) return BarErrGdi;
+    if (j.o.format == BarFmtSvg) EditSvg(j.o, out.body);
     return BarOk;
 }
 
-// Drawn straight onto the bitmap, or recorded, edited and played onto it.
-int DrawRaster(const Job& j, const BitmapDc& target)
+// Drawn straight onto the bitmap, or recorded, edited and played onto it: a
+// DrawFunction of the pipeline.
+int DrawRaster(HDC dc, const RECT*, const void* context)
 {
-    if (!j.plan.bwrUnits && !j.plan.flip) return DrawPicture(target.dc, j.r, j.s, j.plan) ? BarOk : BarErrCode;
+    const Job& j = *static_cast<const Job*>(context);
+    if (!j.plan.bwrUnits && !j.plan.flip) return DrawPicture(dc, j.r, j.s, j.plan) ? BarOk : BarErrCode;
     Bytes bits;
-    const int result = EditedBits(j, false, 1, bits);
+    const int result = EditedBits(j, bits);
     if (result != BarOk) return result;
     HMETAFILE metafile = SetMetaFileBitsEx(static_cast<UINT>(bits.size()), bits.data());
     if (!metafile) return BarErrGdi;
-    PlayMetaFile(target.dc, metafile);
+    PlayMetaFile(dc, metafile);
     DeleteMetaFile(metafile);
     return BarOk;
 }
 
-uint32_t Crc(const uint8_t* p, size_t n)
-{
-    uint32_t c = 0xFFFFFFFF;
-    while (n--) {
-        c ^= *p++;
-        for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320 ^ (c >> 1) : c >> 1;
-    }
-    return ~c;
-}
-
-void PutBig(uint8_t* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-
-// The 1-bit grayscale PNG as a palette of ink and paper (the same pixels):
-// IHDR's colour type 3, then PLTE and, for no paper, tRNS.
-void PngColors(const Output& o, Bytes& png)
-{
-    constexpr size_t IhdrEnd = 8 + 25;
-    if (png.size() < IhdrEnd) return;
-    png[8 + 8 + 9] = 3;
-    PutBig(&png[29], Crc(&png[12], 17));
-    Bytes chunks;
-    auto chunk = [&](const char* type, std::initializer_list<uint8_t> data) {
-        const size_t at = chunks.size();
-        chunks.resize(at + 12 + data.size());
-        PutBig(&chunks[at], static_cast<uint32_t>(data.size()));
-        std::memcpy(&chunks[at + 4], type, 4);
-        std::copy(data.begin(), data.end(), chunks.begin() + at + 8);
-        PutBig(&chunks[at + 8 + data.size()], Crc(&chunks[at + 4], 4 + data.size()));
-    };
-    const int i = o.ink, p = o.paperColor;
-    chunk("PLTE", {uint8_t(i >> 16), uint8_t(i >> 8), uint8_t(i), uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
-    if (o.paper == BarPaperNone) chunk("tRNS", {255, 0});
-    png.insert(png.begin() + IhdrEnd, chunks.begin(), chunks.end());
-}
-
-int Encode(const Job& j, const Bytes& rows, Bytes& out)
+int RasterPicture(const Job& j, Picture& out)
 {
     const Output& o = j.o;
-    if (o.format == BarFmtBmp) {
-        out.assign(BmpBitsOffset + rows.size(), 0);
-        PutBmpFileHeader(out.data(), static_cast<uint32_t>(rows.size()));
-        PutBmpInfo(out.data() + BmpFileHeaderSize, j.plan.width, j.plan.height, static_cast<uint32_t>(rows.size()),
-                   o.physWidth, o.physHeight);
-        std::memcpy(out.data() + BmpBitsOffset, rows.data(), rows.size());
-        // The palette: entry 0 the ink, entry 1 the paper (blue, green, red).
-        for (int k = 0; k < 3; ++k) {
-            out[BmpFileHeaderSize + BmpInfoHeaderSize + k] = static_cast<uint8_t>(o.ink >> (8 * k));
-            out[BmpFileHeaderSize + BmpInfoHeaderSize + 4 + k] = static_cast<uint8_t>(o.paperColor >> (8 * k));
-        }
-        return BarOk;
-    }
-    if (o.format == BarFmtTif)
-        return PictureOfRows(BarFmtTif, rows, j.plan.width, j.plan.height, o.physWidth, o.physHeight, InkOf(o), out);
-    if (PictureOfRows(BarFmtPng, rows, j.plan.width, j.plan.height, o.physWidth, o.physHeight, out) != BarOk)
-        return BarErrGdi;
-    if (o.Colored()) PngColors(o, out);
-    return BarOk;
-}
-
-int RasterPicture(const Job& j, Bytes& out)
-{
-    const int w = j.plan.width, h = j.plan.height;
-    // As BarToBmp: GDI's 1 x 1 stock bitmap for an empty size, and one logical unit per pixel.
-    if (w <= 0 || h <= 0 || w > MaxCoordinate || h > MaxCoordinate) return BarErrGdi;
-    const int64_t imageSize = BmpStride(w) * h;
-    if (BmpBitsOffset + imageSize > UINT32_MAX) return BarErrGdi;
-    BitmapDc target;
-    if (!OpenBitmapDc(w, h, target)) return BarErrGdi;
     Bytes rows;
-    int result = DrawRaster(j, target);
-    if (result == BarOk) {
-        try {
-            rows.resize(static_cast<size_t>(imageSize));
-        } catch (const std::bad_alloc&) {
-            result = BarErrGdi;
-        }
-        if (result == BarOk && !MonochromeRows(target, w, h, static_cast<uint32_t>(imageSize), rows.data()))
-            result = BarErrGdi;
-    }
-    FreeBitmapDc(target);
-    return result == BarOk ? Encode(j, rows, out) : result;
+    const int result = DrawnRows(j.plan.width, j.plan.height, DrawRaster, &j, rows);
+    if (result != BarOk) return result;
+    // A BMP's palette is always the ink and the paper; a PNG's only when they are not black on white.
+    const Palette palette{static_cast<uint32_t>(o.ink), static_cast<uint32_t>(o.paperColor), o.paper == BarPaperNone};
+    const Palette* colors = o.format == BarFmtBmp || o.Colored() ? &palette : nullptr;
+    return PictureOfRows(o.format, std::move(rows), j.plan.width, j.plan.height, o.physWidth, o.physHeight, InkOf(o),
+                         colors, out) == BarOk
+               ? BarOk
+               : BarErrGdi;
 }
 
 } // namespace
 
-int PrintPicture(const Output& o, const Resolved& r, const Style& s, const Plan& plan, Bytes& out)
+int PrintPicture(const Output& o, const Resolved& r, const Style& s, const Plan& plan, Picture& out)
 {
-    const Job j{o, r, s, plan};
+    Job j{o, r, s, plan};
     const bool raster = o.format == BarFmtBmp || o.format == BarFmtPng || o.format == BarFmtTif;
+    j.vector = !raster;
     return raster ? RasterPicture(j, out) : VectorPicture(j, out);
 }
 

@@ -163,7 +163,7 @@ int LUMTAR_CALL BarSheet(const char* path, const char* records, const BarSheetSt
         if (!path) return BarErrFile;
         Bytes pdf;
         const int result = lumtar::sheet::Document(records, style, info, pdf);
-        return result == BarOk ? lumtar::StoreFile(path, pdf) : result;
+        return lumtar::Deliver(result, pdf, lumtar::FileSink(path));
     });
 }
 
@@ -174,7 +174,7 @@ int LUMTAR_CALL BarSheetToMemory(void* buffer, unsigned int size, unsigned int* 
         if (needed) *needed = 0;
         Bytes pdf;
         const int result = lumtar::sheet::Document(records, style, info, pdf);
-        return result == BarOk ? lumtar::StoreMemory(pdf, buffer, size, needed) : result;
+        return lumtar::Deliver(result, pdf, lumtar::MemorySink(buffer, size, needed));
     });
 }
 
@@ -197,7 +197,7 @@ int LUMTAR_CALL BarSheetTemplates(char* buffer, unsigned int size, unsigned int*
         Bytes bytes(list.begin(), list.end());
         bytes.push_back(0);
         if (needed) *needed = 0;
-        return lumtar::StoreMemory(bytes, buffer, size, needed);
+        return lumtar::Deliver(BarOk, bytes, lumtar::MemorySink(buffer, size, needed));
     });
 }
 

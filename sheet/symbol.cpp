@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "lumtar32_print.h"
-#include "output/files.h"
+#include "output/encoders.h"
 #include "sheet/draw.h"
 
 namespace lumtar::sheet {

@@ -344,9 +344,9 @@ TEST(Pdf, DocumentOfManyPages)
     Bytes bits;
     const std::string text = Samples[1].text;
     auto draw = [](HDC dc, const RECT* rect, const void* t) {
-        return Bar2Hdc(dc, static_cast<const std::string*>(t)->c_str(), rect, BarFontDefault, BarTypEan13);
+        return Bar2Hdc(dc, static_cast<const std::string*>(t)->c_str(), rect, BarFontDefault, BarTypEan13) ? BarOk : BarErrCode;
     };
-    ASSERT_EQ(lumtar::RecordedBits(5000, 2000, 1, draw, &text, bits), BarOk);
+    ASSERT_EQ(lumtar::RecordedBits({5000, 2000}, draw, &text, bits), BarOk);
     lumtar::Scene scene;
     ASSERT_TRUE(lumtar::SceneOf(bits.data(), bits.size(), 5000, 2000, scene));
     for (const bool embed : {true, false}) {

@@ -32,26 +32,35 @@ int FormatCode(Format f)
     return Codes[static_cast<int>(f)];
 }
 
-// Why the library refused the record, in the options' words.
+// Why the library refused the record: in the options' words, and in the
+// query's for lumtar serve (none: the option has no counterpart).
 struct ProblemWords {
     int problem;
-    const char* words;
+    const char* options;
+    const char* query;
 };
 constexpr ProblemWords Problems[] = {
-    {BarProblemFormat, "this lumtar does not write that format"},
-    {BarProblemBox, "--size, --phys or --dpi is out of range"},
-    {BarProblemModule, "--module is 0.01 to 100 mm, --magnification 80 to 200 %; give one of them"},
-    {BarProblemHeight, "--height goes with --module or --magnification"},
-    {BarProblemWeights, "--narrow and --wide are 1 to 100"},
-    {BarProblemBwr, "--bwr must stay below the X-dimension drawn"},
-    {BarProblemBearer, "--bearer is frame, bars or none"},
-    {BarProblemRotate, "--rotate is 0, 90, 180 or 270"},
-    {BarProblemText, "--text-font or --text-size is out of range"},
-    {BarProblemInk, "--ink is RRGGBB, --ink-cmyk C,M,Y,K in percent; a TIFF is black or a CMYK ink"},
-    {BarProblemPaper, "--paper none is for PNG, SVG and WMF; otherwise RRGGBB"},
-    {BarProblemAddOn, "an add-on (+NN, +NNNNN) follows only an EAN-13, ISBN or UPC-A"},
-    {BarProblemTooSmall, "the picture is too small for this symbol, or its bars would be higher than it is long (the "
-                         "frame would turn it): give a larger size or a lower height"},
+    {BarProblemFormat, "this lumtar does not write that format",
+     "format: not made by this build (or paper=none, which only png, svg and wmf can be)"},
+    {BarProblemBox, "--size, --phys or --dpi is out of range", "size or dpi: out of range"},
+    {BarProblemModule, "--module is 0.01 to 100 mm, --magnification 80 to 200 %; give one of them",
+     "module or magnification: out of range, or both given"},
+    {BarProblemHeight, "--height goes with --module or --magnification",
+     "height: out of range, or given without module or magnification"},
+    {BarProblemWeights, "--narrow and --wide are 1 to 100", "narrow or wide: out of range"},
+    {BarProblemBwr, "--bwr must stay below the X-dimension drawn", "bwr: a module or more"},
+    {BarProblemBearer, "--bearer is frame, bars or none", "bearer: out of range"},
+    {BarProblemRotate, "--rotate is 0, 90, 180 or 270", "rotate: none of 0, 90, 180, 270"},
+    {BarProblemText, "--text-font or --text-size is out of range", "font, text-font or text-size: out of range"},
+    {BarProblemInk, "--ink is RRGGBB, --ink-cmyk C,M,Y,K in percent; a TIFF is black or a CMYK ink", "ink: out of range"},
+    {BarProblemPaper, "--paper none is for PNG, SVG and WMF; otherwise RRGGBB", "paper: none is for png, svg and wmf only"},
+    {BarProblemAddOn, "an add-on (+NN, +NNNNN) follows only an EAN-13, ISBN or UPC-A",
+     "text: an add-on (+NN, +NNNNN) follows only an EAN-13, ISBN or UPC-A"},
+    {BarProblemPadding, nullptr, "padding: out of range"},
+    {BarProblemTooSmall,
+     "the picture is too small for this symbol, or its bars would be higher than it is long (the frame would turn it): "
+     "give a larger size or a lower height",
+     "size: the box is too small for this symbol"},
 };
 
 } // namespace
@@ -63,8 +72,15 @@ std::string ProblemText(int problem, Format format)
                                 : std::string("a ") + FormatName(format) +
                                       " picture is at most 32767x32767 hundredths of a millimetre";
     for (const auto& p : Problems)
-        if (p.problem == problem) return p.words;
+        if (p.problem == problem && p.options) return p.options;
     return "the picture options do not go together";
+}
+
+std::string ProblemReason(int problem)
+{
+    for (const auto& p : Problems)
+        if (p.problem == problem) return p.query;
+    return "the picture cannot be made with these options";
 }
 
 // Into the buffer as it is; when it is too short, again into one of the size

@@ -29,8 +29,10 @@ BarPrintStyle StyleRecord();
 int PrintInto(const std::string& text, const BarPrintStyle& style, Format format, BarPrintInfo& info,
               std::vector<unsigned char>& bytes);
 
-// Why the library refused a record, in the options' words.
+// Why the library refused a record, in the options' words; in the query's
+// (lumtar serve).
 std::string ProblemText(int problem, Format format);
+std::string ProblemReason(int problem);
 
 // The format of one output, by --format or the path's extension; a message
 // on stderr and nullopt when there is none or this build cannot write it.

@@ -8,6 +8,7 @@
 
 #include "lumtar32.h"
 #include "lumtar32_print.h"
+#include "job.h"
 #include "options.h"
 #include "resolve.h"
 
@@ -64,16 +65,6 @@ void Refuse(Answer& a, int status, std::string reason)
     a.reason = std::move(reason);
 }
 
-// The print call's formats by name (BarFmt... numbers).
-constexpr const char* FormatNumbers[] = {"", "wmf", "bmp", "png", "svg", "pdf", "eps", "tiff", "emf"};
-
-int FormatNumber(const std::string& name)
-{
-    for (int i = 1; i < 9; ++i)
-        if (name == FormatNumbers[i]) return i;
-    return 0;
-}
-
 int Micrometres(double mm) { return static_cast<int>(std::lround(mm * 1000)); }
 
 BarPrintStyle StyleOf(const Query& q)
@@ -126,47 +117,14 @@ bool WithinLimits(const Query& q, bool raster)
     return along <= MaxSide && across <= MaxSide && along * across <= double(MaxPixels);
 }
 
-struct ProblemText {
-    int problem;
-    const char* text;
-};
-constexpr ProblemText Problems[] = {
-    {BarProblemFormat, "format: not made by this build (or paper=none, which only png, svg and wmf can be)"},
-    {BarProblemBox, "size or dpi: out of range"},
-    {BarProblemModule, "module or magnification: out of range, or both given"},
-    {BarProblemHeight, "height: out of range, or given without module or magnification"},
-    {BarProblemWeights, "narrow or wide: out of range"},
-    {BarProblemBwr, "bwr: a module or more"},
-    {BarProblemBearer, "bearer: out of range"},
-    {BarProblemRotate, "rotate: none of 0, 90, 180, 270"},
-    {BarProblemText, "font, text-font or text-size: out of range"},
-    {BarProblemInk, "ink: out of range"},
-    {BarProblemPaper, "paper: none is for png, svg and wmf only"},
-    {BarProblemAddOn, "text: an add-on (+NN, +NNNNN) follows only an EAN-13, ISBN or UPC-A"},
-    {BarProblemPadding, "padding: out of range"},
-    {BarProblemTooSmall, "size: the box is too small for this symbol"},
-};
-
-std::string ProblemReason(int problem)
-{
-    for (const auto& p : Problems)
-        if (p.problem == problem) return p.text;
-    return "the picture cannot be made with these options";
-}
-
 // The picture into a.body through the print call; a result of it.
-int Print(const Query& q, int format, Answer& a, BarPrintInfo& info)
+int Print(const Query& q, Answer& a, BarPrintInfo& info)
 {
-    thread_local std::vector<char> buffer(1 << 16);
-    const BarPrintStyle style = StyleOf(q);
-    unsigned needed = 0;
-    int result = BarPrintToMemory(buffer.data(), static_cast<unsigned>(buffer.size()), &needed, format, q.text.c_str(),
-                                  &style, &info);
-    if (result == BarErrFile && needed > buffer.size()) {
-        buffer.resize(needed);
-        result = BarPrintToMemory(buffer.data(), needed, &needed, format, q.text.c_str(), &style, &info);
-    }
-    if (result == BarOk) a.body.assign(buffer.data(), needed);
+    thread_local std::vector<unsigned char> bytes; // one buffer per thread for all its pictures
+    const auto format = FormatNamed(q.format);
+    if (!format) return BarErrGdi; // the query's parser knows no other formats
+    const int result = PrintInto(q.text, StyleOf(q), *format, info, bytes);
+    if (result == BarOk) a.body.assign(bytes.begin(), bytes.end());
     return result;
 }
 
@@ -176,7 +134,6 @@ void DrawQuery(const Query& q, Answer& a)
 {
     a.status = 200;
     a.body.clear();
-    const int format = FormatNumber(q.format);
     const bool raster = ServeFormatNamed(q.format)->raster;
     if (!WithinLimits(q, raster))
         return Refuse(a, 413, "the picture would be larger than " + std::to_string(MaxSide) + " pixels a side or " +
@@ -187,7 +144,7 @@ void DrawQuery(const Query& q, Answer& a)
     if (q.strict && r.fallback) return Refuse(a, 400, tried + "; " + r.why);
     BarPrintInfo info{};
     info.size = sizeof info;
-    const int result = Print(q, format, a, info);
+    const int result = Print(q, a, info);
     if (result == BarErrCode) return Refuse(a, 400, tried + (r.why.empty() ? "" : "; " + r.why));
     if (result == BarErrStyle)
         return Refuse(a, info.problem == BarProblemTooLarge ? 413 : 400,
