@@ -150,7 +150,6 @@ struct Picture {
     uint8_t head[BmpBitsOffset] = {}; // the larger of the two
     size_t headSize = 0;
     Bytes body;
-    size_t Size() const { return headSize + body.size(); }
 };
 
 // The encoders, one per format: from a metafile's bits (WMF, SVG, PDF, EPS,

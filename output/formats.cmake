@@ -1,5 +1,5 @@
-# PNG, TIFF, SVG, PDF, EPS and EMF beside WMF and BMP, and their exports: the
-# writers made from the recorded drawing on both targets; the faces, the face
+# The picture pipeline, every format and their exports (BarToWmf and BarToBmp
+# among them): the writers made from the recorded drawing on both targets; the faces, the face
 # programs the PDF embeds, the PNG and TIFF encoders and the EMF natively from
 # fontconfig, FreeType, HarfBuzz, libpng and libtiff, on Windows from GDI and
 # WIC (windowscodecs.dll).

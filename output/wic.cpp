@@ -119,7 +119,7 @@ bool Encode(Encoding& e, const GUID& container, const uint8_t* rows, int width, 
            SUCCEEDED(e.frame->Commit()) && SUCCEEDED(e.encoder->Commit());
 }
 
-int Picture(const GUID& container, const uint8_t* rows, int width, int height, int physWidth, int physHeight,
+int Encoded(const GUID& container, const uint8_t* rows, int width, int height, int physWidth, int physHeight,
             const Ink& ink, const Palette* palette, Bytes& out)
 {
     if (!rows || width <= 0 || height <= 0) return BarErrGdi;
@@ -140,12 +140,12 @@ int Picture(const GUID& container, const uint8_t* rows, int width, int height, i
 int PngOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, const Palette* palette,
               Bytes& out)
 {
-    return Picture(GUID_ContainerFormatPng, rows, width, height, physWidth, physHeight, Ink{}, palette, out);
+    return Encoded(GUID_ContainerFormatPng, rows, width, height, physWidth, physHeight, Ink{}, palette, out);
 }
 
 int TiffOfRows(const uint8_t* rows, int width, int height, int physWidth, int physHeight, const Ink& ink, Bytes& out)
 {
-    return Picture(GUID_ContainerFormatTiff, rows, width, height, physWidth, physHeight, ink, nullptr, out);
+    return Encoded(GUID_ContainerFormatTiff, rows, width, height, physWidth, physHeight, ink, nullptr, out);
 }
 
 } // namespace lumtar

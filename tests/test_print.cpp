@@ -326,7 +326,6 @@ TEST(Print, InkAndPaperColours)
     s.cyan = 100; // 100 % cyan: 00FFFF
     ASSERT_EQ(Print("4006381333931", BarFmtBmp, s, b, info), BarOk);
     EXPECT_EQ(Bytes(b.begin() + 54, b.begin() + 57), (Bytes{0xFF, 0xFF, 0}));
-#ifndef _WIN32
     s = Zeroed();
     s.ink = 0x1F3A93;
     s.paper = BarPaperNone;
@@ -334,6 +333,7 @@ TEST(Print, InkAndPaperColours)
     const std::string png(b.begin(), b.end());
     EXPECT_NE(png.find(std::string("PLTE\x1F\x3A\x93", 7)), std::string::npos);
     EXPECT_NE(png.find(std::string("tRNS\xFF\0", 6)), std::string::npos);
+#ifndef _WIN32
     ASSERT_EQ(Print("4006381333931", BarFmtSvg, s, b, info), BarOk);
     const std::string svg(b.begin(), b.end());
     EXPECT_NE(svg.find("#1f3a93"), std::string::npos);
