@@ -1,13 +1,7 @@
 # Label sheets (native build, beside the PDF writer): templates built in and
 # read from glabels' files (expat), CSV records, the placement and the export.
 find_package(EXPAT REQUIRED)
-target_sources(lumtar_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/templates.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/glabels.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/records.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/place.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/symbol.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/draw.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/export.cpp
-)
+set(LUMTAR_SHEET_SOURCES templates.cpp glabels.cpp records.cpp place.cpp symbol.cpp draw.cpp export.cpp)
+list(TRANSFORM LUMTAR_SHEET_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
+target_sources(lumtar_core PRIVATE ${LUMTAR_SHEET_SOURCES})
 target_link_libraries(lumtar_core PUBLIC EXPAT::EXPAT)

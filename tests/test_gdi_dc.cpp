@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lumtar32_gdi.h"
+#include "support/canvas.h"
 
 namespace {
 
@@ -26,53 +27,6 @@ Info Header(int width, int height)
     info.header.biBitCount = 1;
     return info;
 }
-
-// A bitmap selected into a memory DC, white, with the black brush and pen.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height)
-    {
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateBitmap(width, height, 1, 1, nullptr);
-        old_ = SelectObject(dc_, bitmap_);
-        Clear();
-        SelectObject(dc_, GetStockObject(BLACK_BRUSH));
-    }
-    ~Canvas()
-    {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-    HBITMAP bitmap() const { return bitmap_; }
-    void Clear()
-    {
-        RECT r{0, 0, width_, height_};
-        FillRect(dc_, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    }
-    // '#' black, '.' white, top row first.
-    std::string Picture() const
-    {
-        Info info = Header(width_, height_);
-        const int stride = (width_ + 31) / 32 * 4;
-        std::vector<uint8_t> rows(static_cast<std::size_t>(stride) * height_);
-        if (GetDIBits(dc_, bitmap_, 0, height_, rows.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) != height_)
-            return "GetDIBits failed";
-        std::string s;
-        for (int y = height_ - 1; y >= 0; --y) {
-            for (int x = 0; x < width_; ++x) s += rows[y * stride + x / 8] & (0x80 >> (x % 8)) ? '.' : '#';
-            s += '\n';
-        }
-        return s;
-    }
-
-private:
-    int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-};
 
 std::string Rows(std::initializer_list<const char*> rows)
 {
@@ -121,7 +75,7 @@ TEST(GdiDc, NewBitmapIsBlackAndDegenerateSizesGiveTheDefaultBitmap)
 // size set and colour count cleared, the rest of it kept.
 TEST(GdiDc, GetDIBitsLayout)
 {
-    Canvas canvas(12, 8);
+    Canvas canvas(12, 8, true);
     Rectangle(canvas.dc(), 1, 5, 4, 7); // rows 5 and 6, columns 1 to 3
     Info info = Header(12, 8);
     info.header.biXPelsPerMeter = 1234;
@@ -217,9 +171,9 @@ TEST(GdiDc, RectangleEdges)
         {"null pen", {1, 1, 6, 6}, NULL_PEN, BLACK_BRUSH, Rows({"........", ".####...", ".####...", ".####...", ".####...", "........"})},
         {"null brush", {1, 0, 6, 5}, BLACK_PEN, NULL_BRUSH, Rows({".#####..", ".#...#..", ".#...#..", ".#...#..", ".#####..", "........"})},
     };
-    Canvas canvas(8, 6);
+    Canvas canvas(8, 6, true);
     for (const Case& c : cases) {
-        canvas.Clear();
+        canvas.Fill(true);
         SelectObject(canvas.dc(), GetStockObject(c.pen));
         SelectObject(canvas.dc(), GetStockObject(c.brush));
         EXPECT_EQ(Rectangle(canvas.dc(), c.r.left, c.r.top, c.r.right, c.r.bottom), TRUE);
@@ -238,13 +192,13 @@ TEST(GdiDc, FillRectAndPatBltEdges)
         {"reversed: shifted by one", {4, 3, 1, 1}, Rows({"........", "........", "..###...", "..###..."})},
         {"empty", {2, 2, 2, 4}, Rows({"........", "........", "........", "........"})},
     };
-    Canvas canvas(8, 4);
+    Canvas canvas(8, 4, true);
     for (const Case& c : cases) {
-        canvas.Clear();
+        canvas.Fill(true);
         EXPECT_EQ(FillRect(canvas.dc(), &c.r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 1);
         EXPECT_EQ(canvas.Picture(), c.picture) << c.what;
     }
-    canvas.Clear();
+    canvas.Fill(true);
     EXPECT_EQ(PatBlt(canvas.dc(), 6, 0, 2, 4, BLACKNESS), TRUE);
     EXPECT_EQ(PatBlt(canvas.dc(), 7, 1, 1, 2, WHITENESS), TRUE);
     EXPECT_EQ(canvas.Picture(), Rows({"......##", "......#.", "......#.", "......##"}));
@@ -253,7 +207,7 @@ TEST(GdiDc, FillRectAndPatBltEdges)
 // Logical to device: window and viewport in MM_ANISOTROPIC, rounded half up.
 TEST(GdiDc, AnisotropicMapping)
 {
-    Canvas canvas(12, 8);
+    Canvas canvas(12, 8, true);
     HDC dc = canvas.dc();
     SIZE size{};
     POINT origin{};
@@ -273,7 +227,7 @@ TEST(GdiDc, AnisotropicMapping)
     SetWindowExtEx(dc, 10, 10, nullptr);
     SetViewportExtEx(dc, 10, -10, nullptr);
     SetViewportOrgEx(dc, 0, 8, nullptr); // y up from the bottom row
-    canvas.Clear();
+    canvas.Fill(true);
     Rectangle(dc, 1, 1, 4, 3);
     EXPECT_EQ(canvas.Picture(), Rows({"............", "............", "............", "............", "............",
                                       ".###........", ".###........", "............"}));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "lumtar32_gdi.h"
+#include "support/canvas.h"
 #include "support/wmf.h"
 
 namespace {
@@ -35,36 +36,7 @@ void Draw(HDC dc)
     SelectObject(dc, oldPen);
 }
 
-std::vector<uint8_t> Pixels(HDC dc, HBITMAP bitmap, int width, int height)
-{
-    struct {
-        BITMAPINFOHEADER h;
-        RGBQUAD c[2];
-    } info{};
-    info.h = {sizeof(BITMAPINFOHEADER), width, height, 1, 1, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint8_t> rows(static_cast<std::size_t>((width + 31) / 32 * 4) * height);
-    GetDIBits(dc, bitmap, 0, height, rows.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    return rows;
-}
-
-struct Canvas {
-    static constexpr int W = 40, H = 32;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateBitmap(W, H, 1, 1, nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    Canvas()
-    {
-        RECT r{0, 0, W, H};
-        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    std::vector<uint8_t> Rows() { return Pixels(dc, bitmap, W, H); }
-};
+constexpr int W = 40, H = 32; // the canvases' size
 
 HMETAFILE Recorded(void (*draw)(HDC))
 {
@@ -75,17 +47,17 @@ HMETAFILE Recorded(void (*draw)(HDC))
 
 TEST(GdiPlayback, PlayedMetafileEqualsDirectDrawing)
 {
-    Canvas direct, played;
-    Draw(direct.dc);
+    Canvas direct(W, H), played(W, H);
+    Draw(direct.dc());
     HMETAFILE mf = Recorded(Draw);
     ASSERT_NE(mf, nullptr);
-    EXPECT_EQ(PlayMetaFile(played.dc, mf), TRUE);
-    EXPECT_EQ(played.Rows(), direct.Rows());
+    EXPECT_EQ(PlayMetaFile(played.dc(), mf), TRUE);
+    EXPECT_EQ(played.Pixels(), direct.Pixels());
     // The DC gets its pen and brush back.
-    EXPECT_EQ(SelectObject(played.dc, GetStockObject(WHITE_PEN)), GetStockObject(BLACK_PEN));
-    EXPECT_EQ(SelectObject(played.dc, GetStockObject(NULL_BRUSH)), GetStockObject(WHITE_BRUSH));
+    EXPECT_EQ(SelectObject(played.dc(), GetStockObject(WHITE_PEN)), GetStockObject(BLACK_PEN));
+    EXPECT_EQ(SelectObject(played.dc(), GetStockObject(NULL_BRUSH)), GetStockObject(WHITE_BRUSH));
     DeleteMetaFile(mf);
-    EXPECT_EQ(PlayMetaFile(played.dc, mf), FALSE);
+    EXPECT_EQ(PlayMetaFile(played.dc(), mf), FALSE);
     EXPECT_EQ(PlayMetaFile(nullptr, nullptr), FALSE);
 }
 
@@ -93,10 +65,10 @@ TEST(GdiPlayback, PlayedMetafileEqualsDirectDrawing)
 // of 40 x 32 pixels is the drawing above at a tenth.
 TEST(GdiPlayback, MappingRecordsScaleThePicture)
 {
-    Canvas direct, played;
-    Draw(direct.dc);
-    SetMapMode(played.dc, MM_ANISOTROPIC);
-    SetViewportExtEx(played.dc, Canvas::W, Canvas::H, nullptr);
+    Canvas direct(W, H), played(W, H);
+    Draw(direct.dc());
+    SetMapMode(played.dc(), MM_ANISOTROPIC);
+    SetViewportExtEx(played.dc(), W, H, nullptr);
     HMETAFILE mf = Recorded([](HDC dc) {
         SetMapMode(dc, MM_ANISOTROPIC);
         SetWindowExtEx(dc, 400, 320, nullptr);
@@ -106,13 +78,13 @@ TEST(GdiPlayback, MappingRecordsScaleThePicture)
         Rectangle(dc, 90, 300, 70, 30);
         SelectObject(dc, oldBrush);
     });
-    EXPECT_EQ(PlayMetaFile(played.dc, mf), TRUE);
-    Canvas expected;
-    HGDIOBJ oldBrush = SelectObject(expected.dc, GetStockObject(BLACK_BRUSH));
-    Rectangle(expected.dc, 2, 1, 5, 30);
-    Rectangle(expected.dc, 9, 30, 7, 3);
-    SelectObject(expected.dc, oldBrush);
-    EXPECT_EQ(played.Rows(), expected.Rows());
+    EXPECT_EQ(PlayMetaFile(played.dc(), mf), TRUE);
+    Canvas expected(W, H);
+    HGDIOBJ oldBrush = SelectObject(expected.dc(), GetStockObject(BLACK_BRUSH));
+    Rectangle(expected.dc(), 2, 1, 5, 30);
+    Rectangle(expected.dc(), 9, 30, 7, 3);
+    SelectObject(expected.dc(), oldBrush);
+    EXPECT_EQ(played.Pixels(), expected.Pixels());
     DeleteMetaFile(mf);
 }
 
@@ -273,9 +245,9 @@ TEST(GdiThreads, DistinctDcsInParallel)
         DeleteMetaFile(mf);
         return b;
     }();
-    Canvas reference;
-    Draw(reference.dc);
-    const std::vector<uint8_t> pixels = reference.Rows();
+    Canvas reference(W, H);
+    Draw(reference.dc());
+    const auto pixels = reference.Pixels();
     std::vector<int> failures(4, 0);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
@@ -284,9 +256,9 @@ TEST(GdiThreads, DistinctDcsInParallel)
                 HMETAFILE mf = Recorded(Draw);
                 failures[t] += wmf::Bits(mf) != bits;
                 DeleteMetaFile(mf);
-                Canvas canvas;
-                Draw(canvas.dc);
-                failures[t] += canvas.Rows() != pixels;
+                Canvas canvas(W, H);
+                Draw(canvas.dc());
+                failures[t] += canvas.Pixels() != pixels;
             }
         });
     for (auto& t : threads) t.join();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lumtar32_gdi.h"
+#include "support/canvas.h"
 
 #ifndef _WIN32
 #include <dlfcn.h>
@@ -22,19 +23,11 @@ namespace {
 // The calls this test makes. On Windows they are gdi32's and user32's; natively
 // they are looked up in the shipped library, so the test runs the very code
 // that native callers get.
-struct Gdi {
-    decltype(&::CreateCompatibleDC) CreateCompatibleDC = nullptr;
-    decltype(&::DeleteDC) DeleteDC = nullptr;
-    decltype(&::CreateBitmap) CreateBitmap = nullptr;
-    decltype(&::SelectObject) SelectObject = nullptr;
-    decltype(&::DeleteObject) DeleteObject = nullptr;
-    decltype(&::GetStockObject) GetStockObject = nullptr;
-    decltype(&::FillRect) FillRect = nullptr;
+struct Gdi : CanvasGdi {
     decltype(&::Rectangle) Rectangle = nullptr;
     decltype(&::CreateFontIndirectA) CreateFontIndirectA = nullptr;
     decltype(&::SetTextAlign) SetTextAlign = nullptr;
     decltype(&::TextOutA) TextOutA = nullptr;
-    decltype(&::GetDIBits) GetDIBits = nullptr;
     bool ready = false;
 
     static const Gdi& Get()
@@ -92,74 +85,6 @@ private:
         GTEST_SKIP() << "the shared library has no graphics layer yet"; \
     }
 
-// A monochrome memory bitmap selected into a memory DC, filled white as the
-// bitmap output fills it.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height)
-    {
-        const Gdi& g = Gdi::Get();
-        dc_ = g.CreateCompatibleDC(nullptr);
-        bitmap_ = g.CreateBitmap(width, height, 1, 1, nullptr);
-        old_ = g.SelectObject(dc_, bitmap_);
-        Fill(true);
-        g.SelectObject(dc_, g.GetStockObject(BLACK_BRUSH));
-        g.SelectObject(dc_, g.GetStockObject(BLACK_PEN));
-    }
-    ~Canvas()
-    {
-        const Gdi& g = Gdi::Get();
-        g.SelectObject(dc_, old_);
-        g.DeleteObject(bitmap_);
-        g.DeleteDC(dc_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC dc() const { return dc_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-    void Fill(bool white)
-    {
-        RECT all = {0, 0, width_, height_};
-        Gdi::Get().FillRect(dc_, &all, static_cast<HBRUSH>(Gdi::Get().GetStockObject(white ? WHITE_BRUSH : BLACK_BRUSH)));
-    }
-
-    // Rows read back bottom-up as the bitmap file stores them, turned top-down
-    // here: true is white (palette entry 1).
-    std::vector<std::vector<bool>> Pixels() const
-    {
-        int stride = (width_ + 31) / 32 * 4;
-        std::vector<unsigned char> bits(static_cast<size_t>(stride) * height_);
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[2];
-        } info = {};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = width_;
-        info.header.biHeight = height_;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = 1;
-        int lines = Gdi::Get().GetDIBits(dc_, bitmap_, 0, height_, bits.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-        EXPECT_EQ(lines, height_);
-        EXPECT_EQ(info.colors[0].rgbRed, 0);
-        EXPECT_EQ(info.colors[1].rgbRed, 255);
-        std::vector<std::vector<bool>> pixels(height_, std::vector<bool>(width_));
-        for (int y = 0; y < height_; ++y) {
-            const unsigned char* row = bits.data() + static_cast<size_t>(height_ - 1 - y) * stride;
-            for (int x = 0; x < width_; ++x) pixels[y][x] = row[x / 8] & (0x80 >> (x % 8));
-        }
-        return pixels;
-    }
-
-private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-};
-
 std::string Picture(const std::vector<std::vector<bool>>& pixels)
 {
     std::string out;
@@ -213,9 +138,9 @@ TEST(RasterGdi, BarsArePaintedPixelForPixel)
         {"outside", 40, 0, 50, 11},
     };
     for (const auto& c : cases) {
-        Canvas canvas(37, 11);
+        Canvas canvas(37, 11, true, Gdi::Get());
         Gdi::Get().Rectangle(canvas.dc(), c.left, c.top, c.right, c.bottom);
-        EXPECT_EQ(Picture(canvas.Pixels()), ExpectedBar(37, 11, c)) << c.what;
+        EXPECT_EQ(canvas.Picture(), ExpectedBar(37, 11, c)) << c.what;
     }
 }
 
@@ -225,7 +150,7 @@ TEST(RasterGdi, BarsLikeTheEan13SymbolAreExact)
     // Module width 3 in a 321-pixel bitmap: guard bars and a few digit bars,
     // drawn one after the other as a renderer draws them.
     const int modules[] = {8, 10, 11, 13, 17, 18, 53, 55, 100, 102};
-    Canvas canvas(321, 40);
+    Canvas canvas(321, 40, true, Gdi::Get());
     for (int m : modules) Gdi::Get().Rectangle(canvas.dc(), m * 3, 0, (m + 1) * 3, 35);
     auto pixels = canvas.Pixels();
     for (int x = 0; x < 321; ++x) {
@@ -277,9 +202,9 @@ TEST(RasterGdi, FillRectWithReversedCornersIsShiftedByOne)
                        "........\n"},
     };
     for (const auto& c : cases) {
-        Canvas canvas(8, 6);
+        Canvas canvas(8, 6, true, Gdi::Get());
         Gdi::Get().FillRect(canvas.dc(), &c.rect, static_cast<HBRUSH>(Gdi::Get().GetStockObject(BLACK_BRUSH)));
-        EXPECT_EQ(Picture(canvas.Pixels()), c.picture)
+        EXPECT_EQ(canvas.Picture(), c.picture)
             << c.rect.left << "," << c.rect.top << "," << c.rect.right << "," << c.rect.bottom;
     }
 }
@@ -331,7 +256,7 @@ LOGFONTA Font(int height, int escapement, int weight = 400, const char* face = "
 Box DrawText(const LOGFONTA& font, UINT align, const char* text, bool cell)
 {
     const Gdi& g = Gdi::Get();
-    Canvas canvas(400, 400);
+    Canvas canvas(400, 400, true, Gdi::Get());
     if (cell) canvas.Fill(false);
     HFONT handle = g.CreateFontIndirectA(&font);
     HGDIOBJ old = g.SelectObject(canvas.dc(), handle);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "lumtar32.h"
+#include "support/canvas.h"
 #include "support/wmf.h"
 
 namespace fs = std::filesystem;
@@ -176,57 +177,18 @@ TEST(Extremes, Code39LongerThanTheCoordinateSpace)
 // Native only: GDI under Wine does not keep this for lines turned by 270
 // degrees that cross an edge (some glyph pixels move by one).
 
-// A monochrome bitmap DC, white, with a font of the given escapement.
-struct Canvas {
-    int width, height;
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ oldBitmap, oldFont;
-    HFONT font;
-
-    Canvas(int w, int h, LONG fontHeight, LONG escapement) : width(w), height(h)
-    {
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateBitmap(w, h, 1, 1, nullptr);
-        oldBitmap = SelectObject(dc, bitmap);
-        const RECT all{0, 0, w, h};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        LOGFONTA f = Font(fontHeight);
-        f.lfEscapement = f.lfOrientation = escapement;
-        font = CreateFontIndirectA(&f);
-        oldFont = SelectObject(dc, font);
-        SetBkMode(dc, TRANSPARENT);
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, oldFont);
-        SelectObject(dc, oldBitmap);
-        DeleteObject(font);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    // Rows bottom-up as GetDIBits gives them, 1 for white.
-    std::vector<uint8_t> Rows() const
-    {
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[2];
-        } info{};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = width;
-        info.header.biHeight = height;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = 1;
-        std::vector<uint8_t> rows(static_cast<size_t>((width + 31) / 32 * 4) * height);
-        GetDIBits(dc, bitmap, 0, height, rows.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-        return rows;
-    }
-    static bool White(const std::vector<uint8_t>& rows, int width, int height, int x, int y)
-    {
-        const size_t stride = (width + 31) / 32 * 4;
-        return rows[(height - 1 - y) * stride + x / 8] & (0x80 >> (x % 8));
-    }
-};
+// A line drawn in a transparent font of the given escapement.
+void DrawTurned(const Canvas& canvas, LONG escapement, int x, int y)
+{
+    LOGFONTA f = Font(36);
+    f.lfEscapement = f.lfOrientation = escapement;
+    HFONT font = CreateFontIndirectA(&f);
+    HGDIOBJ old = SelectObject(canvas.dc(), font);
+    SetBkMode(canvas.dc(), TRANSPARENT);
+    TextOutA(canvas.dc(), x, y, "Ag8W", 4);
+    SelectObject(canvas.dc(), old);
+    DeleteObject(font);
+}
 
 // Text is painted where it lands, cut at the bitmap's edges: a small bitmap
 // holds exactly the window of a large one, for every turn and for lines that
@@ -239,15 +201,15 @@ TEST(Extremes, TextCutAtTheBitmapsEdges)
     for (LONG escapement : {0, 900, 1800, 2700}) {
         for (const POINT& p : points) {
             SCOPED_TRACE(testing::Message() << "escapement " << escapement << " at " << p.x << ", " << p.y);
-            Canvas big(Big, Big, 36, escapement), small(Small, Small, 36, escapement);
-            TextOutA(big.dc, p.x, p.y, "Ag8W", 4);
-            TextOutA(small.dc, p.x - Offset, p.y - Offset, "Ag8W", 4);
-            const auto b = big.Rows(), s = small.Rows();
+            Canvas big(Big, Big), small(Small, Small);
+            DrawTurned(big, escapement, p.x, p.y);
+            DrawTurned(small, escapement, p.x - Offset, p.y - Offset);
+            const auto b = big.Pixels(), s = small.Pixels();
             int differences = 0;
             for (int y = 0; y < Small; ++y)
                 for (int x = 0; x < Small; ++x) {
-                    const bool white = Canvas::White(s, Small, Small, x, y);
-                    differences += white != Canvas::White(b, Big, Big, x + Offset, y + Offset);
+                    const bool white = s[y][x];
+                    differences += white != b[y + Offset][x + Offset];
                     inked += !white;
                 }
             EXPECT_EQ(differences, 0);
