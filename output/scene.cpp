@@ -16,7 +16,8 @@ namespace {
 constexpr uint16_t BrushNull = 1; // BS_NULL (BS_HOLLOW)
 constexpr uint16_t PenNull = 5;   // PS_NULL
 
-struct Object {
+// An entry of the metafile's object table: a brush, a pen or a font, or free.
+struct TableEntry {
     enum Kind { None, Brush, Pen, Font } kind = None;
     uint32_t color = 0;
     bool empty = false; // a null brush or pen
@@ -24,9 +25,9 @@ struct Object {
 };
 
 struct Player {
-    std::vector<Object> table;
-    Object brush{Object::Brush, 0xFFFFFF, false, {}}; // a metafile DC starts with the white brush
-    Object pen{Object::Pen, 0, false, {}};            // and the black pen
+    std::vector<TableEntry> table;
+    TableEntry brush{TableEntry::Brush, 0xFFFFFF, false, {}}; // a metafile DC starts with the white brush
+    TableEntry pen{TableEntry::Pen, 0, false, {}};            // and the black pen
     SceneFont font{"", 0, 0, 0, false, true};
     unsigned align = 0;
     uint32_t textColor = 0;
@@ -37,21 +38,22 @@ struct Player {
 using wmf::Call;
 using wmf::Op;
 
-void Select(Player& player, const Object& object)
+void Select(Player& player, const TableEntry& entry)
 {
-    switch (object.kind) {
-    case Object::Brush: player.brush = object; break;
-    case Object::Pen: player.pen = object; break;
-    case Object::Font: player.font = object.font; break;
+    switch (entry.kind) {
+    case TableEntry::Brush: player.brush = entry; break;
+    case TableEntry::Pen: player.pen = entry; break;
+    case TableEntry::Font: player.font = entry.font; break;
     default: break;
     }
 }
 
 // A created object takes the lowest free index of the table.
-void Add(Player& player, const Object& object)
+void Add(Player& player, const TableEntry& entry)
 {
-    auto free = std::find_if(player.table.begin(), player.table.end(), [](const Object& o) { return o.kind == Object::None; });
-    if (free != player.table.end()) *free = object;
+    auto free = std::find_if(player.table.begin(), player.table.end(),
+                             [](const TableEntry& e) { return e.kind == TableEntry::None; });
+    if (free != player.table.end()) *free = entry;
 }
 
 void AddRectangle(Scene& scene, int left, int top, int right, int bottom, uint32_t color)
@@ -105,9 +107,9 @@ void AddPatBlt(Scene& scene, const Player& player, const Call& c)
     if (c.value == 0x00FF0062u) AddRectangle(scene, x, y, x + w, y + h, 0xFFFFFF);                               // WHITENESS
 }
 
-Object FontObject(const wmf::FontRecord& f)
+TableEntry FontEntry(const wmf::FontRecord& f)
 {
-    Object font{Object::Font, 0, false, {}};
+    TableEntry font{TableEntry::Font, 0, false, {}};
     font.font.height = f.height;
     font.font.escapement = f.escapement;
     font.font.weight = f.weight;
@@ -137,11 +139,11 @@ void Play(Scene& scene, Player& player, const Call& c, bool& extent)
         if (c.value < player.table.size()) Select(player, player.table[c.value]);
         break;
     case Op::DeleteObject:
-        if (c.value < player.table.size()) player.table[c.value] = Object{};
+        if (c.value < player.table.size()) player.table[c.value] = TableEntry{};
         break;
-    case Op::CreateBrush: Add(player, Object{Object::Brush, c.color & 0xFFFFFF, c.value == BrushNull, {}}); break;
-    case Op::CreatePen: Add(player, Object{Object::Pen, c.color & 0xFFFFFF, c.value == PenNull, {}}); break;
-    case Op::CreateFont: Add(player, FontObject(c.font)); break;
+    case Op::CreateBrush: Add(player, TableEntry{TableEntry::Brush, c.color & 0xFFFFFF, c.value == BrushNull, {}}); break;
+    case Op::CreatePen: Add(player, TableEntry{TableEntry::Pen, c.color & 0xFFFFFF, c.value == PenNull, {}}); break;
+    case Op::CreateFont: Add(player, FontEntry(c.font)); break;
     case Op::TextOut: AddText(scene, player, a[0], a[1], c.chars, c.count); break;
     default: break;
     }
