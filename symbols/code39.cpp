@@ -20,17 +20,10 @@ static_assert([] {
     return HasThreeWide(Code39StartStop);
 }(), "every Code 39 character has exactly three wide elements of nine");
 
-// Nine elements of pattern (bit 8 first, bar first, 1 = wide) and the narrow
-// gap after them, from x. Returns the width written.
-int DrawCode39Char(HDC hdc, int32_t pattern, const RECT* rect, int textHeight, int x, int narrow, int wide)
+// Nine elements of pattern and the narrow gap after them, from x. Returns the width.
+int DrawCode39Char(const ElementBox& box, int32_t pattern, int x)
 {
-    int written = 0;
-    for (int bit = 8; bit >= 0; --bit) {
-        const int bar = bit % 2 == 0; // bit 8 bar, bit 7 space, ... bit 0 bar
-        written += DrawElement(hdc, (pattern >> bit) & 1 ? wide : narrow, bar, rect, textHeight, x + written);
-    }
-    written += DrawElement(hdc, narrow, 0, rect, textHeight, x + written); // gap
-    return written;
+    return DrawElements(box, static_cast<unsigned>(pattern) << 1, 10, x);
 }
 
 } // namespace
@@ -41,17 +34,19 @@ int DrawCode39(HDC hdc, const char* text, const RECT* rect, int textHeight, int 
     // n + 2 characters of 3 wide and 6 narrow elements, n + 1 gaps between them.
     // At least one unit per step: more steps than the coordinate space holds
     // would run the symbol, and the sums of its elements' widths, beyond it.
-    if (!SetUnitWidth(rect, narrow, wide, 3LL * n + 6, 7LL * n + 13, MaxCoordinate)) return 0;
-    if (UnitWidth == 0) UnitWidth = 1; // wider than the rectangle rather than invisible
+    const int unit = UnitWidth(rect, narrow, wide, 3LL * n + 6, 7LL * n + 13, MaxCoordinate);
+    if (unit < 0) return 0;
+    // A unit of 0 would draw nothing: wider than the rectangle rather than invisible.
+    const ElementBox box{hdc, rect->top, rect->bottom - textHeight, unit == 0 ? 1 : unit, narrow, wide};
 
     int x = rect->left;
-    x += DrawCode39Char(hdc, Code39StartStop, rect, textHeight, x, narrow, wide);
+    x += DrawCode39Char(box, Code39StartStop, x);
     for (int i = 0; i < n; ++i) {
         if (textHeight != 0) DrawBarText(hdc, x, rect->bottom - textHeight, text + i, 1);
         // A character without a pattern (none passes detection) is nine narrow elements.
-        x += DrawCode39Char(hdc, Code39Pattern(text[i]), rect, textHeight, x, narrow, wide);
+        x += DrawCode39Char(box, Code39Pattern(text[i]), x);
     }
-    DrawCode39Char(hdc, Code39StartStop, rect, textHeight, x, narrow, wide);
+    DrawCode39Char(box, Code39StartStop, x);
     return 1;
 }
 

@@ -6,22 +6,23 @@
 
 namespace lumtar {
 
-thread_local int UnitWidth = 0;
-
-bool SetUnitWidth(const RECT* rect, int narrow, int wide, long long wideCount, long long narrowCount, long long limit)
+int UnitWidth(const RECT* rect, int narrow, int wide, long long wideCount, long long narrowCount, long long limit)
 {
-    if (narrow < 0 || wide < 0) return false;
+    if (narrow < 0 || wide < 0) return -1;
     const long long steps = wideCount * wide + narrowCount * narrow;
-    if (steps > limit) return false;
-    UnitWidth = std::abs(rect->right - rect->left) / static_cast<int>(steps);
-    return true;
+    if (steps > limit) return -1;
+    return std::abs(rect->right - rect->left) / static_cast<int>(steps);
 }
 
-int DrawElement(HDC hdc, int factor, int bar, const RECT* rect, int textHeight, int x)
+int DrawElements(const ElementBox& box, unsigned pattern, int count, int x)
 {
-    const int width = UnitWidth * factor;
-    if (bar) DrawBarRect(hdc, x, rect->top, x + width, rect->bottom - textHeight);
-    return width;
+    int written = 0;
+    for (int i = 0; i < count; ++i) {
+        const int width = box.unit * ((pattern >> (count - 1 - i)) & 1 ? box.wide : box.narrow);
+        if (i % 2 == 0) DrawBarRect(box.hdc, x + written, box.top, x + written + width, box.bottom);
+        written += width;
+    }
+    return written;
 }
 
 } // namespace lumtar

@@ -1,22 +1,28 @@
-// The element writer of the width-coded symbologies (Interleaved 2 of 5 and
-// Code 39): bars and spaces of narrow or wide weight in whole units.
+// The element writer of the width-coded symbologies (Interleaved 2 of 5,
+// Code 39 and Codabar): bars and spaces of narrow or wide weight in whole units.
 #pragma once
 #include "lumtar32_gdi.h"
 
 namespace lumtar {
 
-// Logical units per width step, set by the Interleaved 2 of 5 and Code 39
-// renderers at the start of every symbol. One per thread, like RotationState.
-extern thread_local int UnitWidth;
+// One symbol's elements: bars from top to bottom, narrow and wide ones
+// narrow and wide steps of unit logical units each.
+struct ElementBox {
+    HDC hdc;
+    int top;
+    int bottom;
+    int unit;
+    int narrow;
+    int wide;
+};
 
 // The rectangle's width shared out over the symbol's width steps, wideCount
-// wide and narrowCount narrow elements: UnitWidth, which may come out 0.
-// False, with UnitWidth untouched, when narrow or wide is negative or the
-// steps exceed limit.
-bool SetUnitWidth(const RECT* rect, int narrow, int wide, long long wideCount, long long narrowCount, long long limit);
+// wide and narrowCount narrow elements; it may come out 0. -1 when narrow or
+// wide is negative or the steps exceed limit.
+int UnitWidth(const RECT* rect, int narrow, int wide, long long wideCount, long long narrowCount, long long limit);
 
-// One element UnitWidth * factor wide at x; a bar (bar != 0) runs from rect.top
-// to rect.bottom - textHeight, a space only counts. Returns the width.
-int DrawElement(HDC hdc, int factor, int bar, const RECT* rect, int textHeight, int x);
+// count elements from x, bar, space, bar, ... in turn, the first in bit
+// count - 1 of pattern, 1 = wide; a space only counts. Returns the width.
+int DrawElements(const ElementBox& box, unsigned pattern, int count, int x);
 
 } // namespace lumtar
