@@ -3,7 +3,7 @@
 #include "check/isbn.h"
 #include "lumtar32.h"
 #include "render/rotation.h"
-#include "symbols/ean13.h"
+#include "symbols/ean.h"
 
 namespace lumtar {
 

@@ -11,8 +11,7 @@
 #include "symbols/addon.h"
 #include "symbols/codabar.h"
 #include "symbols/code39.h"
-#include "symbols/ean13.h"
-#include "symbols/ean8.h"
+#include "symbols/ean.h"
 #include "symbols/interleaved2of5.h"
 #include "symbols/upca.h"
 

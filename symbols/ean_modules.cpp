@@ -1,10 +1,18 @@
 #include "symbols/ean_modules.h"
 
 #include <cstdlib>
+#include <cstring>
 
+#include "check/checkdigit.h"
 #include "render/rotation.h"
 
 namespace lumtar {
+
+void CopyWithCheckDigit(char* digits, const char* text, int count)
+{
+    std::memcpy(digits, text, count);
+    digits[count] = static_cast<char>('0' + Gs1CheckDigit(text, count));
+}
 
 int ModuleWidth(const RECT* rect, int boxModules) { return std::abs(rect->right - rect->left) / boxModules; }
 

@@ -97,6 +97,9 @@ struct ModuleBox {
     int textY;
 };
 
+// The first count characters of text and their GS1 check digit into digits.
+void CopyWithCheckDigit(char* digits, const char* text, int count);
+
 // |rect width| / boxModules, truncated.
 int ModuleWidth(const RECT* rect, int boxModules);
 

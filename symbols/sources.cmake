@@ -2,8 +2,7 @@ set(LUMTAR_SYMBOLS_SOURCES
   symbols/addon.cpp
   symbols/codabar.cpp
   symbols/code39.cpp
-  symbols/ean13.cpp
-  symbols/ean8.cpp
+  symbols/ean.cpp
   symbols/ean_modules.cpp
   symbols/elements.cpp
   symbols/interleaved2of5.cpp

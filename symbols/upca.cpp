@@ -4,9 +4,7 @@
 // groups of six.
 #include "symbols/upca.h"
 
-#include <cstring>
 
-#include "check/checkdigit.h"
 #include "render/rotation.h"
 #include "symbols/ean_modules.h"
 
@@ -15,8 +13,7 @@ namespace lumtar {
 int DrawUpcA(HDC hdc, const char* text, const RECT* rect, int textHeight)
 {
     char digits[12]; // the eleven of the text and the check digit
-    std::memcpy(digits, text, 11);
-    digits[11] = static_cast<char>('0' + Gs1CheckDigit(text, 11));
+    CopyWithCheckDigit(digits, text, 11);
     const ModuleBox box{hdc, rect, ModuleWidth(rect, 99), true, false, 0, 0};
     DrawGuardedHalves(box, digits, 6, 0, 2, -textHeight, 0);
 
