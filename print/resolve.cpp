@@ -1,5 +1,6 @@
 #include "print/resolve.h"
 
+#include "check/checkdigit.h"
 #include "lumtar32_print.h"
 
 namespace lumtar::print {
@@ -38,12 +39,9 @@ bool IsDigits(const std::string& s)
     return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// Weight 3 on the rightmost digit, then 1, 3, ...
 char Gs1Check(const std::string& digits)
 {
-    int sum = 0, weight = 3;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it, weight = 4 - weight) sum += (*it - '0') * weight;
-    return static_cast<char>('0' + (10 - sum % 10) % 10);
+    return static_cast<char>('0' + Gs1CheckDigit(digits.c_str(), static_cast<int>(digits.size())));
 }
 
 Resolved Resolve(const std::string& text, int types)

@@ -1,5 +1,6 @@
 #include "resolve.h"
 
+#include "check/checkdigit.h"
 #include "print/resolve.h"
 #include "lumtar32.h"
 #include "options.h"
@@ -11,15 +12,6 @@ constexpr int AddOnHosts = BarTypIsbn | BarTypEan13 | BarTypUpc12;
 
 using lumtar::print::Gs1Check;
 using lumtar::print::IsDigits;
-
-// ISBN-10 modulo-11 check character of nine digits (weights 10 down to 2).
-char IsbnCheck(const std::string& nine)
-{
-    int sum = 0;
-    for (int i = 0; i < 9; ++i) sum += (nine[i] - '0') * (10 - i);
-    const int value = (11 - sum % 11) % 11;
-    return value == 10 ? 'X' : static_cast<char>('0' + value);
-}
 
 // The type a text's form and length claim, among the requested ones, and the
 // check character it would need as that type.
@@ -37,7 +29,7 @@ Claim ClaimOf(const std::string& text, int types)
         if (ch != '-') form += ch;
     if ((types & BarTypIsbn) && form.size() == 10 && IsDigits(form.substr(0, 9)) &&
         (IsDigits(form.substr(9)) || form[9] == 'X')) {
-        c = {BarTypIsbn, IsbnCheck(form)};
+        c = {BarTypIsbn, lumtar::IsbnCheckChar(form.c_str())};
     } else if (IsDigits(text) && text.size() == 13 && (types & BarTypEan13)) {
         c = {BarTypEan13, Gs1Check(text.substr(0, 12))};
     } else if (IsDigits(text) && text.size() == 8 && (types & BarTypEan8)) {
