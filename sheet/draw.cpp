@@ -11,12 +11,12 @@
 namespace lumtar::sheet {
 namespace {
 
-constexpr double Um = 1000;                 // micrometres per mm
-constexpr double Pt = 72 / 25.4;             // points per mm
+constexpr double MicrometresPerMm = 1000;
+constexpr double PointsPerMm = 72 / 25.4;
 constexpr const char* LineFace = "Arial";    // Liberation Sans where there is no Arial
 constexpr double SmallestShrink = 0.5;       // a long text line keeps at least half its size, then is cut
 constexpr uint32_t OutlineColor = 0x808080;
-constexpr double OutlineWidth = 0.1 * Pt;    // points
+constexpr double OutlineWidth = 0.1 * PointsPerMm; // points
 constexpr long MaxCopies = 100000;
 constexpr long MaxLabels = 1000000; // in one document: 47,620 sheets of L7160
 
@@ -24,8 +24,9 @@ constexpr long MaxLabels = 1000000; // in one document: 47,620 sheets of L7160
 void Outline(PdfDocument& document, const Box& label)
 {
     const double half = OutlineWidth / 2;
-    PdfPlaceRectangle(document, label.x * Pt + half, label.y * Pt + half, label.width * Pt - OutlineWidth,
-                      label.height * Pt - OutlineWidth, OutlineColor, OutlineWidth);
+    PdfPlaceRectangle(document, label.x * PointsPerMm + half, label.y * PointsPerMm + half,
+                      label.width * PointsPerMm - OutlineWidth, label.height * PointsPerMm - OutlineWidth, OutlineColor,
+                      OutlineWidth);
 }
 
 // A text line with its reference point at (x, y) points: a scene of its own
@@ -65,7 +66,7 @@ bool Text(PdfDocument& document, const std::string& chars, double points, const 
     const auto face = chars.empty() ? nullptr : FaceOf(m.font);
     if (!face) return true;
     m.chars = chars;
-    const double room = box.width * Pt;
+    const double room = box.width * PointsPerMm;
     double em = points;
     const bool fits = LayoutOf(*face, m).width * em <= room;
     if (!fits) {
@@ -74,7 +75,8 @@ bool Text(PdfDocument& document, const std::string& chars, double points, const 
     }
     const LineLayout line = LayoutOf(*face, m);
     const double cell = (line.ascent + line.descent) * em;
-    PlaceLine(document, m, em, (box.x + box.width / 2) * Pt, box.y * Pt + (box.height * Pt - cell) / 2);
+    PlaceLine(document, m, em, (box.x + box.width / 2) * PointsPerMm,
+              box.y * PointsPerMm + (box.height * PointsPerMm - cell) / 2);
     return fits;
 }
 
@@ -129,7 +131,7 @@ void Say(Outcome& outcome, int line, const std::string& message)
 std::string Millimetres(int micrometres)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f mm", micrometres / Um);
+    std::snprintf(text, sizeof text, "%.3f mm", micrometres / MicrometresPerMm);
     return text;
 }
 
@@ -143,8 +145,9 @@ bool DrawLabel(PdfDocument& document, const Run& run, const Table::Row& row, con
     const LabelParts parts = SplitLabel(label, run.sheet.margin, run.lines);
     if (run.outline) Outline(document, label);
     const double width = symbol.width / 100.0, height = symbol.height / 100.0; // mm
-    PdfPlaceScene(document, symbol.scene, (parts.symbol.x + (parts.symbol.width - width) / 2) * Pt,
-                  (parts.symbol.y + (parts.symbol.height - height) / 2) * Pt, width * Pt, height * Pt, true);
+    PdfPlaceScene(document, symbol.scene, (parts.symbol.x + (parts.symbol.width - width) / 2) * PointsPerMm,
+                  (parts.symbol.y + (parts.symbol.height - height) / 2) * PointsPerMm, width * PointsPerMm,
+                  height * PointsPerMm, true);
     size_t above = 0, below = 0;
     bool whole = true;
     for (const LineSpec& line : run.lines)
@@ -195,7 +198,7 @@ void DrawSheet(PdfDocument& document, const Table& table, const Run& run, Outcom
         for (long copy = 0; copy < record.copies; ++copy, ++index) {
             const Placed at = PlaceLabel(slots, run.sheet, index, run.skip, run.offsetX, run.offsetY);
             while (static_cast<long>(document.pages.size()) <= at.page)
-                PdfAddPage(document, run.sheet.pageWidth * Pt, run.sheet.pageHeight * Pt);
+                PdfAddPage(document, run.sheet.pageWidth * PointsPerMm, run.sheet.pageHeight * PointsPerMm);
             if (!DrawLabel(document, run, row, symbol, at.label) && copy == 0)
                 Say(outcome, row.line, "a text line is too long for its label: set smaller");
             ++outcome.labels;
@@ -260,7 +263,8 @@ int SheetPdf(const Table& table, const Run& run, Bytes& pdf, Outcome& outcome)
     options.deflate = true;
     PdfDocument document{options, {}, {}};
     DrawSheet(document, table, run, outcome);
-    if (document.pages.empty()) PdfAddPage(document, run.sheet.pageWidth * Pt, run.sheet.pageHeight * Pt); // nothing drawn
+    if (document.pages.empty()) // nothing drawn
+        PdfAddPage(document, run.sheet.pageWidth * PointsPerMm, run.sheet.pageHeight * PointsPerMm);
     return PdfFinish(document, pdf);
 }
 
