@@ -150,40 +150,50 @@ LOGFONTA DeviceFont(const Dc& dc, const Transform& t, const LOGFONTA& logical)
 
 // The DC this thread last worked on, kept for its next call, which then
 // takes the DC's lock alone and not the table's first: per call, BarToWmf
-// 37.9 k -> 30.7 k instructions, Bar2Hdc + GetDIBits 78.2 k -> 70.7 k.
+// 37.6 k -> 29.8 k instructions, Bar2Hdc + GetDIBits 77.5 k -> 69.6 k.
+struct LastDc {
+    HDC handle = nullptr;
+    std::shared_ptr<Dc> dc;
+};
 thread_local LastDc lastDc;
 
 } // namespace
 
-// The kept DC is moved out for the call and back after it: a call within
-// the call looks its DC up for itself. A DC deleted since it was kept may
+// A DC that is not deleted is held by the table, and it cannot be deleted
+// while its lock is held: the call needs no reference of its own, and a call
+// within the call may keep another DC. A DC deleted since it was kept may
 // have left its handle to another DC, which the table then gives.
-LockedDc::LockedDc(HDC hdc) : last_(&lastDc)
+LockedDc::LockedDc(HDC hdc)
 {
     if (!hdc) return;
-    if (last_->handle == hdc && last_->dc) {
-        dc_ = std::move(last_->dc);
-        dc_->lock.lock();
-        if (!dc_->deleted) return;
-        dc_->lock.unlock();
+    LastDc& last = lastDc;
+    if (last.handle == hdc && last.dc) {
+        Dc* kept = last.dc.get();
+        kept->lock.lock();
+        if (!kept->deleted) {
+            dc_ = kept;
+            return;
+        }
+        kept->lock.unlock();
+        last = {};
     }
-    dc_ = LookupAs<Dc>(hdc, Kind::Dc);
-    if (!dc_) return;
-    dc_->lock.lock();
-    if (dc_->deleted) { // deleted between the lookup and the lock
-        dc_->lock.unlock();
-        dc_.reset();
+    std::shared_ptr<Dc> found = LookupAs<Dc>(hdc, Kind::Dc);
+    if (!found) return;
+    found->lock.lock();
+    if (found->deleted) { // deleted between the lookup and the lock
+        found->lock.unlock();
+        return;
     }
+    dc_ = found.get();
+    last = {hdc, std::move(found)};
 }
 
 LockedDc::~LockedDc()
 {
     if (!dc_) return;
-    const bool keep = !dc_->deleted;
+    const bool deleted = dc_->deleted;
     dc_->lock.unlock();
-    if (!keep) return;
-    last_->handle = static_cast<HDC>(HandleOf(*dc_));
-    last_->dc = std::move(dc_);
+    if (deleted && lastDc.dc.get() == dc_) lastDc = {}; // the DeleteDC call: the DC goes now
 }
 
 } // namespace lumtar::platform

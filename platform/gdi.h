@@ -97,14 +97,8 @@ struct Dc : GdiObject {
     int bkMode = OPAQUE;
 };
 
-// The DC a thread last held, kept for its next call (see LockedDc).
-struct LastDc {
-    HDC handle = nullptr;
-    std::shared_ptr<Dc> dc;
-};
-
-// A DC held for one call: its lock taken and the DC kept alive, or nothing
-// for a handle that names no live DC.
+// A DC held for one call: its lock taken, or nothing for a handle that
+// names no live DC.
 class LockedDc {
 public:
     explicit LockedDc(HDC hdc);
@@ -113,11 +107,10 @@ public:
     LockedDc& operator=(const LockedDc&) = delete;
     explicit operator bool() const { return dc_ != nullptr; }
     Dc& operator*() const { return *dc_; }
-    Dc* operator->() const { return dc_.get(); }
+    Dc* operator->() const { return dc_; }
 
 private:
-    std::shared_ptr<Dc> dc_; // locked while set
-    LastDc* last_;
+    Dc* dc_ = nullptr; // locked while set
 };
 
 // The handle of a new object, or null (and the object gone) when there is no room.
