@@ -174,7 +174,7 @@ TEST(Exports, InternalFunctionsStayHidden)
 {
     Library lib;
     ASSERT_TRUE(lib.handle_ != nullptr);
-    EXPECT_EQ(lib.byName("_ZN6lumtar15Ean13CheckDigitEPKc"), nullptr);
+    EXPECT_EQ(lib.byName("_ZN6lumtar13Gs1CheckDigitEPKci"), nullptr);
 }
 #endif
 
