@@ -104,8 +104,7 @@ int LUMTAR_CALL BarMetaFileToMemory(HMETAFILE metafile, int format, int width, i
 {
     return lumtar::Guarded(BarErrGdi, [&] {
         if (needed) *needed = 0;
-        if (format != BarFmtWmf && format != BarFmtSvg && format != BarFmtPdf && format != BarFmtEps && format != BarFmtEmf)
-            return BarErrFile;
+        if (format < BarFmtWmf || format > BarFmtEmf || lumtar::RasterFormat(format)) return BarErrFile;
         if (!lumtar::VectorSizeFits(format, width, height)) return BarErrGdi;
         const UINT length = metafile ? GetMetaFileBitsEx(metafile, 0, nullptr) : 0;
         if (length == 0) return BarErrGdi;
@@ -122,7 +121,7 @@ int LUMTAR_CALL BarBitmapToMemory(HBITMAP bitmap, int format, int physWidth, int
 {
     return lumtar::Guarded(BarErrGdi, [&] {
         if (needed) *needed = 0;
-        if (format != BarFmtBmp && format != BarFmtPng && format != BarFmtTif) return BarErrFile;
+        if (!lumtar::RasterFormat(format)) return BarErrFile;
         Bytes rows;
         int width = 0, height = 0;
         if (!lumtar::RowsOfBitmap(bitmap, rows, width, height)) return BarErrGdi;

@@ -135,6 +135,9 @@ int DrawnRows(int pixelWidth, int pixelHeight, DrawFunction draw, const void* co
 // The rows and size of a monochrome bitmap of the caller's; false when it is none.
 bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height);
 
+// Whether a format is made from a bitmap's rows (BMP, PNG, TIFF); the others
+// are made from a recorded metafile.
+bool RasterFormat(int format);
 // Whether a vector picture of that size can be recorded: as BarToWmf takes
 // it, and for SVG, PDF and EPS not empty.
 bool VectorSizeFits(int format, int width, int height);

@@ -155,6 +155,8 @@ bool RowsOfBitmap(HBITMAP bitmap, Bytes& rows, int& width, int& height)
     return done;
 }
 
+bool RasterFormat(int format) { return format == BarFmtBmp || format == BarFmtPng || format == BarFmtTif; }
+
 bool VectorSizeFits(int format, int width, int height)
 {
     const bool recordable = InCoordinateSpace(int64_t{width} - 100) && InCoordinateSpace(int64_t{height} - 100);
@@ -223,7 +225,7 @@ int PictureOf(int format, int width, int height, int physWidth, int physHeight, 
               const void* context, Picture& out)
 {
     Bytes drawing;
-    if (format == BarFmtBmp || format == BarFmtPng || format == BarFmtTif) {
+    if (RasterFormat(format)) {
         const int result = DrawnRows(width, height, draw, context, drawing);
         return result == BarOk ? PictureOfRows(format, std::move(drawing), width, height, physWidth, physHeight, out)
                                : result;

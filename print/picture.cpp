@@ -156,7 +156,7 @@ int RasterPicture(const Job& j, Picture& out)
 int PrintPicture(const Output& o, const Resolved& r, const Style& s, const Plan& plan, Picture& out)
 {
     Job j{o, r, s, plan};
-    const bool raster = o.format == BarFmtBmp || o.format == BarFmtPng || o.format == BarFmtTif;
+    const bool raster = RasterFormat(o.format);
     j.vector = !raster;
     return raster ? RasterPicture(j, out) : VectorPicture(j, out);
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "output/encoders.h"
+
 namespace lumtar::print {
 namespace {
 
@@ -15,7 +17,7 @@ bool Flag(int value) { return value == 0 || value == 1; }
 int CheckSizing(const BarPrintStyle& r, Request& q)
 {
     Sizing& z = q.sizing;
-    z.raster = q.output.format == BarFmtBmp || q.output.format == BarFmtPng || q.output.format == BarFmtTif;
+    z.raster = RasterFormat(q.output.format);
     if ((r.width == 0) != (r.height == 0) || !Within(r.width, 0, Largest) || !Within(r.height, 0, Largest) ||
         (r.physWidth == 0) != (r.physHeight == 0) || !Within(r.physWidth, 0, Largest) ||
         !Within(r.physHeight, 0, Largest) || !Within(r.dpi, 0, Largest))
