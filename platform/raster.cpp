@@ -136,17 +136,18 @@ bool RasterCreate(Raster& raster, int width, int height)
     if (width <= 0 || height <= 0) return false;
     const long long stride = BmpStride(width);
     if (stride * height > MaxRasterBytes) return false;
-    std::vector<uint8_t> bits;
-    try {
-        bits.assign(static_cast<size_t>(stride * height), 0); // palette index 0: black
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory(false);
-    }
+    if (!raster.bits.Allocate(static_cast<size_t>(stride * height))) return OutOfMemory(false); // 0: black
     raster.width = width;
     raster.height = height;
     raster.stride = static_cast<int>(stride);
-    raster.bits = std::move(bits);
     return true;
+}
+
+bool ZeroedBytes::Allocate(size_t size)
+{
+    bytes_.reset(static_cast<uint8_t*>(std::calloc(size, 1)));
+    size_ = bytes_ ? size : 0;
+    return bytes_ != nullptr;
 }
 
 void RasterSetPixelSettled(Raster& raster, int x, int y, bool white)

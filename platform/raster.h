@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "lumtar32_gdi.h"
@@ -29,12 +31,34 @@ struct HeldFills {
 // is all black, as CreateBitmap without initial bits is. The padding bits
 // after the last pixel of a row are always 0.
 //
+// Zeroed bytes from calloc, which leaves fresh pages from the system as the
+// system gives them, zero and not yet touched: the held fills leave most
+// rows of a large bitmap unwritten, and those pages are never faulted in
+// (BarToBmp 4000 x 2000: 8.8 -> 5.5 ms; 8000 x 4000: 30 -> 22 ms).
+class ZeroedBytes {
+public:
+    bool Allocate(size_t size); // false, and empty, when memory runs out
+    uint8_t* data() { return bytes_.get(); }
+    const uint8_t* data() const { return bytes_.get(); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    uint8_t& operator[](size_t i) { return bytes_[i]; }
+    const uint8_t& operator[](size_t i) const { return bytes_[i]; }
+
+private:
+    struct Free {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<uint8_t[], Free> bytes_;
+    size_t size_ = 0;
+};
+
 // `bits` shows every fill once none is held: see RasterSettle.
 struct Raster {
     int width = 0;
     int height = 0;
     int stride = 0;
-    std::vector<uint8_t> bits;
+    ZeroedBytes bits;
     HeldFills held;
 };
 
