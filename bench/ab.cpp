@@ -50,8 +50,9 @@ Library Open(const char* path)
     decltype(&CreateBitmap) createBitmap;
     decltype(&SelectObject) selectObject;
     Symbol(h, l.barToWmf, "BarToWmf"), Symbol(h, l.barToBmp, "BarToBmp"), Symbol(h, l.bar2Hdc, "Bar2Hdc");
-    Symbol(h, l.fillRect, "FillRect"), Symbol(h, l.getDIBits, "GetDIBits"), Symbol(h, l.getStockObject, "GetStockObject");
-    Symbol(h, createDc, "CreateCompatibleDC"), Symbol(h, createBitmap, "CreateBitmap"), Symbol(h, selectObject, "SelectObject");
+    Symbol(h, l.fillRect, "FillRect"), Symbol(h, l.getDIBits, "GetDIBits");
+    Symbol(h, l.getStockObject, "GetStockObject"), Symbol(h, createDc, "CreateCompatibleDC");
+    Symbol(h, createBitmap, "CreateBitmap"), Symbol(h, selectObject, "SelectObject");
     l.dc = createDc(nullptr);
     l.bitmap = createBitmap(678, 348, 1, 1, nullptr);
     selectObject(l.dc, l.bitmap);
@@ -107,7 +108,8 @@ double Floor(long bytes, int n)
     const double t = Now();
     for (int i = 0; i < n; ++i) {
         const int fd = ::open(FloorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (::write(fd, buffer.data(), 14) != 14 || ::write(fd, buffer.data() + 14, bytes - 14) != bytes - 14) std::exit(3);
+        const bool written = ::write(fd, buffer.data(), 14) == 14 && ::write(fd, buffer.data() + 14, bytes - 14) == bytes - 14;
+        if (!written) std::exit(3);
         ::close(fd);
     }
     return (Now() - t) / n;
@@ -154,8 +156,8 @@ int main(int argc, char** argv)
         rows[6].push_back(rows[1].back() / rows[0].back());
     }
     std::printf("medians of 31 rounds of %d calls, CPU time of the thread\n", n);
-    std::printf("Bar2Hdc + GetDIBits 678x348  old %.0f ns  new %.0f ns  new/old %.3f\n", Median(rows[0]), Median(rows[1]),
-                Median(rows[6]));
+    std::printf("Bar2Hdc + GetDIBits 678x348  old %.0f ns  new %.0f ns  new/old %.3f\n", Median(rows[0]),
+                Median(rows[1]), Median(rows[6]));
     std::printf("BarToWmf 5000x2000 / floor   old %.3f     new %.3f\n", Median(rows[2]), Median(rows[3]));
     std::printf("BarToBmp 678x348 / floor     old %.3f     new %.3f\n", Median(rows[4]), Median(rows[5]));
     return 0;
