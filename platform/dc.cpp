@@ -161,8 +161,10 @@ thread_local LastDc lastDc;
 
 // A DC that is not deleted is held by the table, and it cannot be deleted
 // while its lock is held: the call needs no reference of its own, and a call
-// within the call may keep another DC. A DC deleted since it was kept may
-// have left its handle to another DC, which the table then gives.
+// within the call may keep another DC. (DeleteDC, after which only the kept
+// reference holds the DC, makes no call on another DC meanwhile.) A DC
+// deleted since it was kept may have left its handle to another DC, which the
+// table then gives.
 LockedDc::LockedDc(HDC hdc)
 {
     if (!hdc) return;
