@@ -54,7 +54,7 @@ void CopyRows(const Bitmap& bitmap, uint8_t* out, long long width, long long hei
             if (span.step == 0 && n > 1) {
                 // A band's n rows, one block either way up: its row once,
                 // then the rows copied so far copied again after them.
-                // Bar2Hdc + GetDIBits 678 x 348 69.6 k -> 59.9 k instructions.
+                // Bar2Hdc + GetDIBits 678 x 348 70.0 k -> 63.0 k instructions.
                 uint8_t* block = bottomUp ? dst - (n - 1) * stride : dst;
                 const std::size_t total = static_cast<std::size_t>(n) * stride;
                 std::memcpy(block, src, stride);
