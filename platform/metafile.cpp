@@ -30,8 +30,8 @@ using wmf::Op;
 // for a call no record holds.
 BOOL Record(Recorder& rec, const Call& call)
 {
-    std::size_t bytes = 0;
-    if (!wmf::RecordBytes(call, bytes)) return FALSE;
+    const std::size_t bytes = wmf::RecordBytes(call);
+    if (bytes == 0) return FALSE;
     if (rec.used + bytes > rec.bytes.size()) {
         try {
             rec.bytes.resize(std::max(rec.used + bytes, 2 * rec.bytes.size()));
@@ -40,7 +40,7 @@ BOOL Record(Recorder& rec, const Call& call)
             throw;
         }
     }
-    wmf::PutRecord(rec.bytes.data() + rec.used, call);
+    wmf::PutRecord(rec.bytes.data() + rec.used, call, bytes);
     rec.used += bytes;
     rec.maxRecord = std::max(rec.maxRecord, static_cast<uint32_t>(bytes / 2));
     return TRUE;

@@ -52,10 +52,11 @@ uint16_t ObjectCount(const uint8_t* bits);
 void SetSizeWords(uint8_t* bits, uint32_t sizeWords);
 void SetMaxRecordWords(uint8_t* bits, uint32_t maxRecordWords);
 
-// Encoding: the record's size in bytes, and the record itself at `at`.
-// False for a call no record holds, or text of more than 0x7FFF characters.
-bool RecordBytes(const Call& call, std::size_t& bytes);
-void PutRecord(uint8_t* at, const Call& call);
+// Encoding: the record's size in bytes, 0 for a call no record holds or
+// text of more than 0x7FFF characters; then the record itself, of that size,
+// at `at`.
+std::size_t RecordBytes(const Call& call);
+void PutRecord(uint8_t* at, const Call& call, std::size_t bytes);
 
 // Decoding the record at `at` of the `size` bytes: false at the end of the
 // records (the EOF record, or one that does not fit). `words` is the
