@@ -174,6 +174,22 @@ void Keep(HDC handle, std::shared_ptr<Dc> dc)
     keptDc.dc = std::move(dc);
 }
 
+// The DC of a handle other than the kept one, locked, and kept; null when
+// there is none.
+[[gnu::noinline]] Dc* LockFound(HDC hdc)
+{
+    std::shared_ptr<Dc> found = LookupAs<Dc>(hdc, Kind::Dc);
+    if (!found) return nullptr;
+    found->lock.lock();
+    if (found->deleted) { // deleted between the lookup and the lock
+        found->lock.unlock();
+        return nullptr;
+    }
+    Dc* dc = found.get();
+    Keep(hdc, std::move(found));
+    return dc;
+}
+
 } // namespace
 
 // A DC that is not deleted is held by the table, and it cannot be deleted
@@ -181,11 +197,12 @@ void Keep(HDC handle, std::shared_ptr<Dc> dc)
 // within the call may keep another DC. (DeleteDC, after which only the kept
 // reference holds the DC, makes no call on another DC meanwhile.) A DC
 // deleted since it was kept may have left its handle to another DC, which the
-// table then gives.
+// table then gives. The kept DC's path saves no registers for the other's:
+// BarToWmf 27.2 k -> 26.8 k instructions.
 LockedDc::LockedDc(HDC hdc)
 {
     if (!hdc) return;
-    if (lastDc.handle == hdc && lastDc.dc) {
+    if (lastDc.handle == hdc) {
         Dc* kept = lastDc.dc;
         kept->lock.lock();
         if (!kept->deleted) {
@@ -195,15 +212,7 @@ LockedDc::LockedDc(HDC hdc)
         kept->lock.unlock();
         Keep(nullptr, nullptr);
     }
-    std::shared_ptr<Dc> found = LookupAs<Dc>(hdc, Kind::Dc);
-    if (!found) return;
-    found->lock.lock();
-    if (found->deleted) { // deleted between the lookup and the lock
-        found->lock.unlock();
-        return;
-    }
-    dc_ = found.get();
-    Keep(hdc, std::move(found));
+    dc_ = LockFound(hdc);
 }
 
 LockedDc::~LockedDc()
