@@ -97,12 +97,49 @@ struct Dc : GdiObject {
     int bkMode = OPAQUE;
 };
 
+// The DC this thread last worked on, kept for its next call (dc.cpp keeps
+// the reference that holds it).
+struct LastDc {
+    HDC handle;
+    Dc* dc;
+};
+[[gnu::tls_model("initial-exec")]] extern constinit thread_local LastDc lastDc;
+Dc* LockFound(HDC hdc); // the DC looked up in the table, locked and kept; null when there is none
+void LetGo(Dc* dc);     // a DC deleted in this call: no longer kept
+
 // A DC held for one call: its lock taken, or nothing for a handle that
-// names no live DC.
+// names no live DC. A DC that is not deleted is held by the table, and it
+// cannot be deleted while its lock is held: the call needs no reference of
+// its own, and a call within the call may keep another DC. (DeleteDC, after
+// which only the kept reference holds the DC, makes no call on another DC
+// meanwhile.) A DC deleted since it was kept may have left its handle to
+// another DC, which the table then gives. The kept DC's path inline, in the
+// calls themselves: BarToWmf 27.2 k -> 25.1 k instructions (26.8 k with
+// only the table's path apart, out of line), Bar2Hdc +
+// GetDIBits 61.7 k -> 60.1 k.
 class LockedDc {
 public:
-    explicit LockedDc(HDC hdc);
-    ~LockedDc();
+    explicit LockedDc(HDC hdc)
+    {
+        if (!hdc) return;
+        if (hdc == lastDc.handle) {
+            Dc* kept = lastDc.dc;
+            kept->lock.lock();
+            if (!kept->deleted) {
+                dc_ = kept;
+                return;
+            }
+            kept->lock.unlock();
+        }
+        dc_ = LockFound(hdc);
+    }
+    ~LockedDc()
+    {
+        if (!dc_) return;
+        const bool deleted = dc_->deleted;
+        dc_->lock.unlock();
+        if (deleted) LetGo(dc_); // the DeleteDC call: the DC goes now
+    }
     LockedDc(const LockedDc&) = delete;
     LockedDc& operator=(const LockedDc&) = delete;
     explicit operator bool() const { return dc_ != nullptr; }
