@@ -114,9 +114,8 @@ void LetGo(Dc* dc);     // a DC deleted in this call: no longer kept
 // which only the kept reference holds the DC, makes no call on another DC
 // meanwhile.) A DC deleted since it was kept may have left its handle to
 // another DC, which the table then gives. The kept DC's path inline, in the
-// calls themselves: BarToWmf 27.2 k -> 25.1 k instructions (26.8 k with
-// only the table's path apart, out of line), Bar2Hdc +
-// GetDIBits 61.7 k -> 60.1 k.
+// calls themselves: BarToWmf 27.2 k -> 25.1 k instructions (26.8 k with only
+// the table's path out of line), Bar2Hdc + GetDIBits 61.7 k -> 60.1 k.
 class LockedDc {
 public:
     explicit LockedDc(HDC hdc)
